@@ -1,0 +1,40 @@
+#include "host/console.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace oemuihost {
+
+std::string ToUtf8(const std::wstring &text) {
+    if (text.empty()) return std::string();
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n,
+                        nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(const std::string &text) {
+    if (text.empty()) return std::wstring();
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
+    return out;
+}
+
+void Print(const std::wstring &text) {
+    const std::string utf8 = ToUtf8(text);
+    fwrite(utf8.data(), 1, utf8.size(), stdout);
+    fflush(stdout);
+}
+
+void PrintError(const std::wstring &text) {
+    const std::string utf8 = ToUtf8(text);
+    fwrite(utf8.data(), 1, utf8.size(), stderr);
+    fflush(stderr);
+}
+
+}  // namespace oemuihost

@@ -1,0 +1,49 @@
+# Shared by the set-up scripts: installs what the build needs, configures and
+# builds, and prepares the private Wine prefix. Source it; do not run it.
+set -euo pipefail
+
+OEMUI_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+OEMUI_BUILD_DIR="$OEMUI_ROOT/build"
+export OEMUI_BUILD_DIR
+export WINEPREFIX="$OEMUI_BUILD_DIR/wineprefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+OEMUI_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb xauth
+                googletest imagemagick x11-utils python3)
+
+oemui_install_packages() {
+  local missing=()
+  for p in "${OEMUI_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "== installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+oemui_build() {
+  echo "== configuring and building"
+  cmake --preset mingw >/dev/null
+  cmake --build --preset mingw -- --no-print-directory 2>&1 | grep -E 'warning|error|Error' || true
+  # grep above only filters the log; a failed build must still stop us.
+  cmake --build --preset mingw >/dev/null
+}
+
+oemui_prepare_prefix() {
+  if [ ! -f "$WINEPREFIX/.oemui-ready" ]; then
+    echo "== creating the Wine prefix in $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+    touch "$WINEPREFIX/.oemui-ready"
+  fi
+}
+
+# Runs a command under Xvfb with a persistent, warmed-up wineserver.
+oemui_with_wine() {
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$OEMUI_ROOT/scripts/with-wine.sh" "$@"
+}

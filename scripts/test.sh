@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test under Wine and Xvfb.
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+cd "$OEMUI_ROOT"
+oemui_install_packages
+oemui_build
+oemui_prepare_prefix
+echo "== running the tests"
+oemui_with_wine ctest --preset mingw "$@"

@@ -1,0 +1,25 @@
+// The module's entry point and its two exports.
+#include <windows.h>
+
+#include "plugin/class_factory.h"
+#include "plugin/module_state.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID) {
+    switch (dwReason) {
+    case DLL_PROCESS_ATTACH:
+        oemui::SetModuleInstance(hInstance);
+        DisableThreadLibraryCalls(hInstance);
+        break;
+    case DLL_PROCESS_DETACH:
+        break;
+    default:
+        break;
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, void **ppv) {
+    return oemui::GetPluginClassObject(rclsid, riid, ppv);
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return oemui::CanUnloadModule(); }
