@@ -3,7 +3,8 @@
 set -euo pipefail
 
 OEMUI_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-OEMUI_BUILD_DIR="$OEMUI_ROOT/build"
+# OEMUI_BUILD_DIR may name another build tree (each with its own Wine prefix).
+OEMUI_BUILD_DIR="${OEMUI_BUILD_DIR:-$OEMUI_ROOT/build}"
 export OEMUI_BUILD_DIR
 export WINEPREFIX="$OEMUI_BUILD_DIR/wineprefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
@@ -22,15 +23,18 @@ oemui_install_packages() {
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
 oemui_build() {
   echo "== configuring and building"
-  cmake --preset mingw >/dev/null
-  cmake --build --preset mingw -- --no-print-directory 2>&1 | grep -E 'warning|error|Error' || true
-  # grep above only filters the log; a failed build must still stop us.
-  cmake --build --preset mingw >/dev/null
+  cmake --preset mingw -B "$OEMUI_BUILD_DIR" >/dev/null
+  if ! cmake --build "$OEMUI_BUILD_DIR" -j 2 >"$OEMUI_BUILD_DIR/build.log" 2>&1; then
+    grep -E -B2 -A6 "error|Error" "$OEMUI_BUILD_DIR/build.log" | head -80
+    echo "== build failed (full log: $OEMUI_BUILD_DIR/build.log)"
+    return 1
+  fi
+  grep -E "warning" "$OEMUI_BUILD_DIR/build.log" | head -40 || true
 }
 
 oemui_prepare_prefix() {

@@ -6,4 +6,4 @@ oemui_install_packages
 oemui_build
 oemui_prepare_prefix
 echo "== running the tests"
-oemui_with_wine ctest --preset mingw "$@"
+oemui_with_wine ctest --test-dir "$OEMUI_BUILD_DIR" --output-on-failure "$@"

@@ -1,0 +1,44 @@
+// Reads the model's INI-format files through the platform's profile API: one
+// file and a current section.
+#pragma once
+
+#include <windows.h>
+
+namespace oemui {
+
+// An integer whose value is this marker reads as absent.
+constexpr int kAbsentMarker = 0x12345678;
+// Size of ReadText's destination, terminator included.
+constexpr size_t kProfileTextCch = 256;
+
+class ProfileReader {
+public:
+    ProfileReader();
+
+    void SetPath(const wchar_t *pszPath);        // at most 259 characters kept
+    void SetSection(const wchar_t *pszSection);  // at most 259 characters kept
+    // Section "<name> Dialog"; a null name selects "Common".
+    void SetDialogSection(const wchar_t *pszName);
+
+    // The key's integer; nDefault when absent (a default of the absent marker
+    // itself gives 0).
+    int ReadInt(const wchar_t *pszKey, int nDefault) const;
+    // Reads into a destination of kProfileTextCch characters; when nothing is
+    // read, the key's own name (cut to 255 characters) is the text.
+    void ReadText(const wchar_t *pszKey, wchar_t *pszDest) const;
+    // Reads into cchDest characters; when nothing is read and a fallback is
+    // given, the fallback cut to cchDest - 1 characters. Returns the length.
+    DWORD ReadTextOr(const wchar_t *pszKey, wchar_t *pszDest, DWORD cchDest,
+                     const wchar_t *pszFallback) const;
+
+    const wchar_t *Path() const { return m_szPath; }
+    const wchar_t *Section() const { return m_szSection; }
+
+private:
+    const wchar_t *EffectiveSection() const;
+
+    WCHAR m_szSection[MAX_PATH];
+    WCHAR m_szPath[MAX_PATH];
+};
+
+}  // namespace oemui
