@@ -1,6 +1,7 @@
 // The module's entry point and its two exports.
 #include <windows.h>
 
+#include "plugin/activation_context.h"
 #include "plugin/class_factory.h"
 #include "plugin/module_state.h"
 
@@ -11,6 +12,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID) {
         DisableThreadLibraryCalls(hInstance);
         break;
     case DLL_PROCESS_DETACH:
+        oemui::ReleasePluginActivationContext();
         break;
     default:
         break;

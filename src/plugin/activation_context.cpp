@@ -1,0 +1,40 @@
+#include "plugin/activation_context.h"
+
+#include "plugin/module_state.h"
+
+namespace oemui {
+namespace {
+
+HANDLE g_hActCtx = INVALID_HANDLE_VALUE;
+
+}  // namespace
+
+HANDLE PluginActivationContext() {
+    if (g_hActCtx != INVALID_HANDLE_VALUE) return g_hActCtx;
+    wchar_t szModule[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameW(ModuleInstance(), szModule, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return INVALID_HANDLE_VALUE;
+    ACTCTXW actCtx = {};
+    actCtx.cbSize = sizeof(actCtx);
+    actCtx.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    actCtx.lpSource = szModule;
+    actCtx.lpResourceName = MAKEINTRESOURCEW(2);
+    g_hActCtx = CreateActCtxW(&actCtx);
+    return g_hActCtx;
+}
+
+void ReleasePluginActivationContext() {
+    if (g_hActCtx != INVALID_HANDLE_VALUE) ReleaseActCtx(g_hActCtx);
+    g_hActCtx = INVALID_HANDLE_VALUE;
+}
+
+ActivationScope::ActivationScope() {
+    HANDLE hActCtx = PluginActivationContext();
+    if (hActCtx != INVALID_HANDLE_VALUE) m_active = ActivateActCtx(hActCtx, &m_cookie) != FALSE;
+}
+
+ActivationScope::~ActivationScope() {
+    if (m_active) DeactivateActCtx(0, m_cookie);
+}
+
+}  // namespace oemui
