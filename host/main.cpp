@@ -5,17 +5,28 @@
 #include <vector>
 
 #include "host/console.h"
+#include "host/report.h"
 #include "host/devmode_report.h"
+#include "host/interactive.h"
 #include "host/plugin_host.h"
+#include "host/printer_install.h"
+#include "host/scenario.h"
+#include "host/scenario_runner.h"
 
 namespace oemuihost {
 namespace {
 
 int Usage() {
     PrintError(
-        L"usage: oemuihost info [--dll PATH]\n"
-        L"  info   load the plug-in, print its identification answers and a default\n"
-        L"         private device-mode block\n");
+        L"usage: oemuihost COMMAND [options]\n"
+        L"  info [--dll PATH]\n"
+        L"      load the plug-in, print its identification answers and a default private block\n"
+        L"  run SCENARIO [--json] [--printer NAME] [--keep] [--dll PATH]\n"
+        L"      play a scenario file and print the report (exit 2: a step is wrong)\n"
+        L"  show MODEL-DIR|PRINTER [--properties] [--screenshot FILE.bmp] [--dll PATH]\n"
+        L"      open a real property sheet; OK prints the resulting device mode\n"
+        L"  install MODEL-DIR [--name NAME] [--port PORT]\n"
+        L"  uninstall NAME\n");
     return 2;
 }
 
@@ -26,9 +37,9 @@ void ReportGetInfo(IPrintOemUI *pPlugin, DWORD dwMode, const wchar_t *pszName) {
     DWORD cbNeeded = 0;
     SetLastError(0);
     const HRESULT hr = pPlugin->GetInfo(dwMode, &value, sizeof(value), &cbNeeded);
-    std::wstring line = L"  GetInfo(" + std::wstring(pszName) + L") -> " + HexCode(static_cast<unsigned long>(hr));
+    std::wstring line = L"  GetInfo(" + std::wstring(pszName) + L") -> " + Hex32(static_cast<unsigned long>(hr));
     if (SUCCEEDED(hr))
-        line += L", value " + HexCode(value);
+        line += L", value " + Hex32(value);
     else
         line += L", last error " + std::to_wstring(GetLastError());
     line += L", needed " + std::to_wstring(cbNeeded) + L"\n";
@@ -53,27 +64,59 @@ int RunInfo(const std::wstring &dllPath) {
     const HRESULT hrProfile = pPlugin->QueryColorProfile(nullptr, nullptr, nullptr, nullptr,
                                                          QCP_DEVICEPROFILE, profile, &cbProfile,
                                                          &flProfile);
-    Print(L"  QueryColorProfile(QCP_DEVICEPROFILE) -> " + HexCode(static_cast<unsigned long>(hrProfile)) +
+    Print(L"  QueryColorProfile(QCP_DEVICEPROFILE) -> " + Hex32(static_cast<unsigned long>(hrProfile)) +
           L", \"" + std::wstring(reinterpret_cast<const wchar_t *>(profile)) + L"\", " +
           std::to_wstring(cbProfile) + L" bytes, flags " + std::to_wstring(flProfile) + L"\n");
 
     OEMDMPARAM param = {};
     param.cbSize = sizeof(param);
     HRESULT hr = pPlugin->DevMode(OEMDM_SIZE, &param);
-    Print(L"  DevMode(OEMDM_SIZE) -> " + HexCode(static_cast<unsigned long>(hr)) + L", " +
+    Print(L"  DevMode(OEMDM_SIZE) -> " + Hex32(static_cast<unsigned long>(hr)) + L", " +
           std::to_wstring(param.cbBufSize) + L" bytes\n");
     std::vector<BYTE> block(param.cbBufSize < sizeof(oemui::PrivateDevMode) ? sizeof(oemui::PrivateDevMode)
                                                                           : param.cbBufSize);
     param.pOEMDMOut = block.data();
     hr = pPlugin->DevMode(OEMDM_DEFAULT, &param);
-    Print(L"  DevMode(OEMDM_DEFAULT, no printer) -> " + HexCode(static_cast<unsigned long>(hr)) + L"\n");
+    Print(L"  DevMode(OEMDM_DEFAULT, no printer) -> " + Hex32(static_cast<unsigned long>(hr)) + L"\n");
     Print(L"Default private device mode:\n");
     Print(DescribePrivateDevMode(*reinterpret_cast<const oemui::PrivateDevMode *>(block.data())));
 
     const HRESULT hrUnload = host.Unload();
-    Print(L"DllCanUnloadNow after release -> " + HexCode(static_cast<unsigned long>(hrUnload)) +
+    Print(L"DllCanUnloadNow after release -> " + Hex32(static_cast<unsigned long>(hrUnload)) +
           (hrUnload == S_OK ? L" (S_OK)\n" : L" (module still held)\n"));
     return 0;
+}
+
+int RunCommand(const std::wstring &path, const RunOptions &options, bool json) {
+    Scenario scenario;
+    std::wstring error;
+    if (!LoadScenarioFile(path, &scenario, &error)) {
+        PrintError(L"oemuihost: " + path + L": " + error + L"\n");
+        return kExitScenarioError;
+    }
+    Report report;
+    const int exitCode = RunScenario(scenario, options, report);
+    if (json)
+        Print(FromUtf8(report.RenderJson(path, exitCode)));
+    else
+        Print(L"Scenario " + path + L"\n" + report.RenderText() + L"\nexit code " + std::to_wstring(exitCode) + L"\n");
+    for (const ReportEntry &e : report.Entries())
+        if (e.kind == L"error") PrintError(L"oemuihost: " + e.text + L"\n");
+    return exitCode;
+}
+
+int InstallCommand(const std::wstring &dir, const std::wstring &name, const std::wstring &port) {
+    const std::wstring folder = ResolveModelDirectory(dir);
+    InstalledPrinter installed;
+    std::wstring error;
+    if (!InstallModelPrinter(folder, name.empty() ? TemporaryPrinterName(folder) : name, port, std::wstring(),
+                             &installed, &error)) {
+        PrintError(L"oemuihost: the model " + folder + L" cannot be installed: " + error + L"\n");
+        return kExitFailure;
+    }
+    Print(L"installed printer \"" + installed.printerName + L"\" with driver \"" + installed.driverName +
+          L"\", data file " + installed.dataFile + L"\n");
+    return kExitOk;
 }
 
 }  // namespace
@@ -84,13 +127,47 @@ int wmain(int argc, wchar_t **argv) {
     if (argc < 2) return Usage();
     const std::wstring command = argv[1];
     std::wstring dllPath = DefaultDllPath();
+    std::vector<std::wstring> positional;
+    RunOptions run;
+    ShowOptions show;
+    bool json = false;
+    std::wstring name, port;
     for (int i = 2; i < argc; ++i) {
         const std::wstring arg = argv[i];
-        if (arg == L"--dll" && i + 1 < argc)
+        const bool hasValue = i + 1 < argc;
+        if (arg == L"--dll" && hasValue)
             dllPath = argv[++i];
+        else if (arg == L"--json")
+            json = true;
+        else if (arg == L"--printer" && hasValue)
+            run.printerOverride = argv[++i];
+        else if (arg == L"--keep")
+            run.keepPrinters = true;
+        else if (arg == L"--properties")
+            show.properties = true;
+        else if (arg == L"--screenshot" && hasValue)
+            show.screenshotPath = argv[++i];
+        else if (arg == L"--name" && hasValue)
+            name = argv[++i];
+        else if (arg == L"--port" && hasValue)
+            port = argv[++i];
+        else if (!arg.empty() && arg[0] != L'-')
+            positional.push_back(arg);
         else
             return Usage();
     }
-    if (command == L"info") return RunInfo(dllPath);
+    if (command == L"info" && positional.empty()) return RunInfo(dllPath);
+    if (command == L"run" && positional.size() == 1) {
+        run.dllPath = dllPath;
+        return RunCommand(positional[0], run, json);
+    }
+    if (command == L"show" && positional.size() == 1) {
+        show.dllPath = dllPath;
+        show.target = positional[0];
+        return ShowSheet(show);
+    }
+    if (command == L"install" && positional.size() == 1) return InstallCommand(positional[0], name, port);
+    if (command == L"uninstall" && positional.size() == 1)
+        return UninstallModelPrinter(positional[0], std::wstring()) ? kExitOk : kExitFailure;
     return Usage();
 }

@@ -1,6 +1,6 @@
 #include "host/plugin_host.h"
 
-#include <cwchar>
+#include "common/bounded_format.h"
 
 namespace oemuihost {
 
@@ -9,7 +9,7 @@ using CanUnloadNowFn = HRESULT(STDAPICALLTYPE *)();
 
 std::wstring HexCode(unsigned long value) {
     wchar_t sz[16];
-    swprintf(sz, 16, L"0x%08lX", value);
+    oemui::FormatCchW(sz, 16, L"0x%08lX", value);
     return sz;
 }
 

@@ -1,0 +1,117 @@
+// winsock2.h must come before anything that pulls in windows.h.
+#include <winsock2.h>
+
+#include "optiontree/port_address.h"
+
+#include <winspool.h>
+
+#include <cstring>
+
+#include "common/bounded_format.h"
+#include "common/handles.h"
+
+namespace oemui {
+namespace {
+
+// Where the two port monitors keep a port's settings (HKLM).
+constexpr const wchar_t kStandardPortKeyFormat[] =
+    L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\%s";
+constexpr const wchar_t kMakerPortKeyFormat[] =
+    L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Talix Network Printer Port\\%s";
+
+constexpr DWORD kAddressCb = kAddressCch * sizeof(wchar_t);
+
+// Opens the monitor's key for the port. A port name that does not fit the
+// 260-character path is not looked up at all: the cut path could name the
+// key of another port.
+bool OpenPortKey(const wchar_t *pszFormat, const wchar_t *pszPortName, RegKey *pKey) {
+    wchar_t szPath[MAX_PATH];
+    if (FormatCchW(szPath, MAX_PATH, pszFormat, pszPortName) != S_OK) return false;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, szPath, 0, KEY_READ, pKey->put()) == ERROR_SUCCESS;
+}
+
+// Reads a string value of at most kAddressCch - 1 characters into pszDest.
+// The registry neither terminates what it returns nor defines the buffer's
+// contents when the value is too long, so the value lands in a scratch
+// buffer with room for a terminator and is copied only when it is whole.
+bool ReadAddressValue(HKEY hKey, const wchar_t *pszName, wchar_t *pszDest) {
+    wchar_t szValue[kAddressCch + 1] = {};
+    DWORD dwType = 0;
+    DWORD cb = kAddressCb;
+    if (RegQueryValueExW(hKey, pszName, nullptr, &dwType, reinterpret_cast<BYTE *>(szValue), &cb) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    // Anything but text would end up in a web address as raw bytes.
+    if (dwType != REG_SZ && dwType != REG_EXPAND_SZ) return false;
+    szValue[cb / sizeof(wchar_t)] = L'\0';
+    if (LengthCchW(szValue, kAddressCch) >= kAddressCch) return false;
+    CopyCchW(pszDest, kAddressCch, szValue);
+    return true;
+}
+
+}  // namespace
+
+int GetPrinterAddress(HANDLE hPrinter, wchar_t *pszAddress) {
+    if (hPrinter == INVALID_HANDLE_VALUE || hPrinter == nullptr || pszAddress == nullptr) return 0;
+    DWORD cbNeeded = 0;
+    GetPrinterW(hPrinter, 2, nullptr, 0, &cbNeeded);
+    if (cbNeeded == 0) return 0;
+    GlobalMemory block(GlobalAlloc(GPTR, cbNeeded));
+    if (!block) return 0;
+    auto *pInfo = static_cast<PRINTER_INFO_2W *>(static_cast<void *>(block.get()));
+    if (!GetPrinterW(hPrinter, 2, reinterpret_cast<BYTE *>(pInfo), cbNeeded, &cbNeeded)) return 0;
+    if (pInfo->pDriverName == nullptr || pInfo->pPortName == nullptr) return 0;
+    return LookupPortAddress(pInfo->pPortName, pszAddress);
+}
+
+int LookupPortAddress(const wchar_t *pszPortName, wchar_t *pszAddress) {
+    if (pszPortName == nullptr || pszAddress == nullptr) return 0;
+
+    RegKey key;
+    if (OpenPortKey(kStandardPortKeyFormat, pszPortName, &key)) {
+        // The standard monitor keeps either an address or a host name; a port
+        // set up by name has an empty address.
+        if (ReadAddressValue(key.get(), L"IPAddress", pszAddress) && pszAddress[0] == L'\0') {
+            wchar_t szHostName[kAddressCch] = {};
+            if (ReadAddressValue(key.get(), L"HostName", szHostName) && szHostName[0] != L'\0') {
+                ResolveHostName(szHostName, pszAddress);
+            }
+        }
+        return 1;
+    }
+
+    if (!OpenPortKey(kMakerPortKeyFormat, pszPortName, &key)) return 0;
+    return ReadAddressValue(key.get(), L"IP", pszAddress) ? 1 : 0;
+}
+
+void ResolveHostName(const wchar_t *pszHostName, wchar_t *pszAddress) {
+    if (pszHostName == nullptr || pszAddress == nullptr) return;
+    WSADATA wsaData;
+    if (WSAStartup(MAKEWORD(1, 1), &wsaData) != 0) return;
+
+    // A name that does not fit is not resolved: its cut form names another host.
+    char szName[MAX_PATH] = {};
+    if (WideCharToMultiByte(CP_ACP, 0, pszHostName, -1, szName, sizeof(szName), nullptr, nullptr) > 0) {
+        const hostent *pEntry = gethostbyname(szName);
+        // Only 4-byte addresses fit the IPv4 address they are copied into.
+        if (pEntry != nullptr && pEntry->h_addr_list != nullptr && pEntry->h_length == sizeof(in_addr)) {
+            in_addr addr = {};
+            bool fFound = false;
+            for (char **ppAddr = pEntry->h_addr_list; *ppAddr != nullptr; ++ppAddr) {
+                std::memcpy(&addr, *ppAddr, sizeof(addr));
+                fFound = true;
+            }
+            // An entry without addresses leaves the caller's text as it was.
+            const char *pszDotted = fFound ? inet_ntoa(addr) : nullptr;
+            wchar_t szDotted[kAddressCch] = {};
+            if (pszDotted != nullptr &&
+                MultiByteToWideChar(CP_ACP, 0, pszDotted, -1, szDotted, kAddressCch) > 0) {
+                CopyCchW(pszAddress, kAddressCch, szDotted);
+            }
+        }
+    }
+    WSACleanup();
+}
+
+}  // namespace oemui

@@ -1,0 +1,26 @@
+// The printer's network address, for the link to its embedded web page: read
+// from the configuration the port monitors keep in the registry, resolving a
+// host name to a dotted IPv4 address where the port is set up by name.
+#pragma once
+
+#include <windows.h>
+
+namespace oemui {
+
+// Size, in characters, of every address buffer below (terminator included).
+constexpr DWORD kAddressCch = MAX_PATH;
+
+// 1 when the printer's port was found in a port monitor's configuration,
+// else 0. pszAddress (kAddressCch characters, zero-filled by the caller)
+// receives the address text, or stays as it was when none could be read:
+// callers test the text, not only the result.
+int GetPrinterAddress(HANDLE hPrinter, wchar_t *pszAddress);
+
+// The registry part alone, for a port name.
+int LookupPortAddress(const wchar_t *pszPortName, wchar_t *pszAddress);
+
+// Resolves a host name to the dotted form of the last IPv4 address the
+// resolver lists; leaves pszAddress as it was when there is none.
+void ResolveHostName(const wchar_t *pszHostName, wchar_t *pszAddress);
+
+}  // namespace oemui
