@@ -71,10 +71,10 @@ void ReadCaption(const ModelConfig &config, const wchar_t *pszSection, wchar_t *
 // Fills one push-button item; its caption, option type and option parameter
 // come from the driver's heap, which the driver discards with the tree. An
 // item the heap cannot hold stays hidden, without an option type.
-void BuildPushButtonItem(HANDLE hHeap, const ModelConfig &config, const PluginItemSpec &spec, OPTITEM *pItem,
+void BuildPushButtonItem(HANDLE hHeap, const ModelConfig &config, const PluginItemSpec &itemDef, OPTITEM *pItem,
                          bool bHidden) {
     pItem->cbSize = sizeof(OPTITEM);
-    pItem->Level = spec.bLevel;
+    pItem->Level = itemDef.bLevel;
     pItem->Flags = OPTIF_COLLAPSE | (bHidden ? OPTIF_HIDE : 0);
     pItem->UserData = 0;
     pItem->Sel = 0;
@@ -83,7 +83,7 @@ void BuildPushButtonItem(HANDLE hHeap, const ModelConfig &config, const PluginIt
     pItem->pOptType = nullptr;
 
     wchar_t szCaption[kProfileTextCch];
-    ReadCaption(config, spec.pszSection, szCaption);
+    ReadCaption(config, itemDef.pszSection, szCaption);
     const size_t cch = LengthCchW(szCaption, kProfileTextCch) + 1;
     auto *pszName = static_cast<wchar_t *>(HeapZeroAlloc(hHeap, cch * sizeof(wchar_t)));
     auto *pType = static_cast<OPTTYPE *>(HeapZeroAlloc(hHeap, sizeof(OPTTYPE)));
@@ -101,7 +101,7 @@ void BuildPushButtonItem(HANDLE hHeap, const ModelConfig &config, const PluginIt
     pParam->cbSize = sizeof(OPTPARAM);
     pParam->Flags = 0;
     pParam->Style = PUSHBUTTON_TYPE_CALLBACK;
-    pParam->pData = reinterpret_cast<LPTSTR>(spec.pfnPush);
+    pParam->pData = reinterpret_cast<LPTSTR>(itemDef.pfnPush);
     pParam->IconID = IDI_CPSUI_RUN_DIALOG;
 
     pType->cbSize = sizeof(OPTTYPE);
