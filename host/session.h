@@ -75,6 +75,8 @@ public:
     const std::vector<std::wstring> &PageTitles() const { return m_pageTitles; }
     OptionTree &Tree() { return m_tree; }
     HWND SheetWindow() const { return m_hSheet; }
+    // The object the core hands the plug-in as poemuiobj.
+    POEMUIOBJ UiObject() { return &m_uiObj; }
 
     // HelperTarget
     bool OwnsUiObject(const void *pci) const override { return m_open && pci == &m_uiObj; }
