@@ -1,33 +1,10 @@
-// Replaces one named import of a loaded module with a test function for the
-// lifetime of the object, then puts the original back. This is how tests
-// answer the plug-in's language queries, message boxes and the like, and
-// inject faults, without any hook inside the product.
+// Tests replace the plug-in's imports (language queries, message boxes,
+// spooler and heap calls for fault injection) with the emulator's own import
+// patcher, so there is one implementation of the technique.
 #pragma once
 
-#include <windows.h>
+#include "host/import_patch.h"
 
 namespace testsupport {
-
-class ImportPatch {
-public:
-    // pszDll: the imported DLL's name (case-insensitive), or null for any.
-    ImportPatch(HMODULE hModule, const char *pszDll, const char *pszFunction, void *pReplacement);
-    ~ImportPatch();
-    ImportPatch(const ImportPatch &) = delete;
-    ImportPatch &operator=(const ImportPatch &) = delete;
-
-    // True when at least one import slot was replaced.
-    bool Active() const { return m_count > 0; }
-    // The function the module imported before the patch.
-    void *Original() const { return m_pOriginal; }
-    template <typename Fn>
-    Fn OriginalAs() const { return reinterpret_cast<Fn>(m_pOriginal); }
-
-private:
-    static constexpr int kMaxSlots = 8;
-    void **m_slots[kMaxSlots] = {};
-    int m_count = 0;
-    void *m_pOriginal = nullptr;
-};
-
+using oemuihost::ImportPatch;
 }  // namespace testsupport
