@@ -6,7 +6,10 @@
 
 #include "host/console.h"
 #include "host/report.h"
+#include "common/bounded_format.h"
+#include "common/handles.h"
 #include "host/devmode_report.h"
+#include "host/driver_devmode.h"
 #include "host/interactive.h"
 #include "host/plugin_host.h"
 #include "host/printer_install.h"
@@ -119,6 +122,41 @@ int InstallCommand(const std::wstring &dir, const std::wstring &name, const std:
     return kExitOk;
 }
 
+// Removes a printer and its driver the way the print system does: the
+// driver core tells the plug-in that the driver is deleted first, and the
+// emulator forgets the device mode it stored for the printer.
+int UninstallCommand(const std::wstring &printerName, const std::wstring &dllPath) {
+    std::wstring driverName = printerName;
+    oemui::PrinterHandle printer;
+    if (OpenPrinterW(const_cast<LPWSTR>(printerName.c_str()), printer.put(), nullptr)) {
+        DWORD cbNeeded = 0;
+        GetPrinterW(printer.get(), 2, nullptr, 0, &cbNeeded);
+        std::vector<BYTE> info(cbNeeded + sizeof(PRINTER_INFO_2W), 0);
+        if (cbNeeded != 0 && GetPrinterW(printer.get(), 2, info.data(), cbNeeded, &cbNeeded)) {
+            const wchar_t *pszDriver = reinterpret_cast<PRINTER_INFO_2W *>(info.data())->pDriverName;
+            if (pszDriver != nullptr) driverName = std::wstring(pszDriver, oemui::LengthCchW(pszDriver, MAX_PATH));
+        }
+        printer.reset();
+    }
+    PluginHost host;
+    if (host.Load(dllPath)) {
+        DRIVER_INFO_3W info = {};
+        info.cVersion = 3;
+        info.pName = const_cast<LPWSTR>(driverName.c_str());
+        SetLastError(0);
+        const HRESULT hr = host.Plugin()->DriverEvent(DRIVER_EVENT_DELETE, 3, reinterpret_cast<LPBYTE>(&info), 0);
+        Print(L"DriverEvent(DRIVER_EVENT_DELETE, \"" + driverName + L"\") -> " + Hex32(static_cast<unsigned long>(hr)) + L"\n");
+        host.Unload();
+    }
+    DeleteStoredDevMode(printerName);
+    if (!UninstallModelPrinter(printerName, driverName)) {
+        PrintError(L"oemuihost: \"" + printerName + L"\" could not be removed completely\n");
+        return kExitFailure;
+    }
+    Print(L"removed printer \"" + printerName + L"\"\n");
+    return kExitOk;
+}
+
 }  // namespace
 }  // namespace oemuihost
 
@@ -167,7 +205,6 @@ int wmain(int argc, wchar_t **argv) {
         return ShowSheet(show);
     }
     if (command == L"install" && positional.size() == 1) return InstallCommand(positional[0], name, port);
-    if (command == L"uninstall" && positional.size() == 1)
-        return UninstallModelPrinter(positional[0], std::wstring()) ? kExitOk : kExitFailure;
+    if (command == L"uninstall" && positional.size() == 1) return UninstallCommand(positional[0], dllPath);
     return Usage();
 }

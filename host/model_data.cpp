@@ -188,21 +188,29 @@ void ParsePpd(const std::vector<std::string> &lines, ModelData &data) {
         const size_t colon = line.find(':');
         const std::string head = colon == std::string::npos ? line : Trim(line.substr(0, colon));
         const std::string value = colon == std::string::npos ? std::string() : Trim(line.substr(colon + 1));
+        // The main keyword ends at the first blank or colon; for *OpenUI the
+        // feature follows it ("*OpenUI *Key/Text: PickOne").
+        const size_t wordEnd = line.find_first_of(" \t:");
+        const std::string word = line.substr(0, wordEnd);
+        const std::string afterWord = wordEnd == std::string::npos ? std::string() : Trim(line.substr(wordEnd));
         if (head == "*OpenGroup") {
             inGroupInstallable = StartsWith(value, "InstallableOptions");
         } else if (head == "*CloseGroup") {
             inGroupInstallable = false;
         } else if (head == "*ColorDevice") {
             data.colorDevice = (value == "True");
-        } else if (head == "*OpenUI" || head == "*JCLOpenUI") {
+        } else if (word == "*OpenUI" || word == "*JCLOpenUI") {
             if (inUi) {
                 data.warnings.push_back(LineNote(i, L"OpenUI inside another; the first is closed"));
                 ResolveDefault(data, data.features.back(), defaultKeyword);
                 inUi = false;
             }
             if (full || (full = !RoomForFeature(data, i))) continue;
-            const size_t slash = value.find('/');
-            std::string keyword = value.substr(0, slash);
+            // afterWord: "*Key/Text: PickOne"
+            const size_t uiColon = afterWord.rfind(':');
+            const std::string spec = Trim(afterWord.substr(0, uiColon));
+            const size_t slash = spec.find('/');
+            std::string keyword = spec.substr(0, slash);
             if (!keyword.empty() && keyword[0] == '*') keyword.erase(0, 1);
             keyword = Trim(keyword);
             if (!IsKeyword(keyword)) {
@@ -211,12 +219,12 @@ void ParsePpd(const std::vector<std::string> &lines, ModelData &data) {
             }
             ModelFeature f;
             f.keyword = keyword;
-            if (slash != std::string::npos) f.displayName = Widen(Trim(value.substr(slash + 1)));
+            if (slash != std::string::npos) f.displayName = Widen(Trim(spec.substr(slash + 1)));
             f.installable = inGroupInstallable;
             data.features.push_back(f);
             inUi = true;
             defaultKeyword.clear();
-        } else if (head == "*CloseUI" || head == "*JCLCloseUI") {
+        } else if (word == "*CloseUI" || word == "*JCLCloseUI") {
             if (!inUi) continue;
             ModelFeature &f = data.features.back();
             ResolveDefault(data, f, defaultKeyword);

@@ -49,6 +49,7 @@ TEST(ModelData, SampleDataFiles) {
 
 TEST(ModelData, OptionOrderAndNamesFollowTheFile) {
     const ModelData gpd = LoadModelData(SampleModelsDirectory() + L"talix_c500\\TLXC500.GPD");
+    ASSERT_GE(gpd.FindFeature("Quality"), 0);
     const ModelFeature &quality = gpd.features[static_cast<size_t>(gpd.FindFeature("Quality"))];
     ASSERT_EQ(quality.options.size(), 3u);
     EXPECT_EQ(quality.options[0].keyword, "Fine");
@@ -56,6 +57,8 @@ TEST(ModelData, OptionOrderAndNamesFollowTheFile) {
     EXPECT_EQ(quality.displayName, L"Print Quality");
 
     const ModelData ppd = LoadModelData(SampleModelsDirectory() + L"mero_p45ps\\MRP45.PPD");
+    ASSERT_GE(ppd.FindFeature("PrinterHardDisk"), 0);
+    ASSERT_GE(ppd.FindFeature("PageSize"), 0);
     const ModelFeature &disk = ppd.features[static_cast<size_t>(ppd.FindFeature("PrinterHardDisk"))];
     EXPECT_TRUE(disk.installable);
     EXPECT_EQ(disk.options[1].keyword, "True");
