@@ -260,6 +260,20 @@ bool SetPrinterDword(const std::wstring &printerName, const std::wstring &valueN
     return rc == ERROR_SUCCESS;
 }
 
+bool GetPrinterPort(const std::wstring &printerName, std::wstring *pPort) {
+    HANDLE hPrinter = OpenForAdmin(printerName);
+    if (hPrinter == nullptr) return false;
+    DWORD cb = 0;
+    GetPrinterW(hPrinter, 2, nullptr, 0, &cb);
+    std::vector<BYTE> info(cb + sizeof(PRINTER_INFO_2W));
+    const BOOL ok = cb != 0 && GetPrinterW(hPrinter, 2, info.data(), static_cast<DWORD>(info.size()), &cb);
+    ClosePrinter(hPrinter);
+    const auto *pInfo = reinterpret_cast<const PRINTER_INFO_2W *>(info.data());
+    if (!ok || pInfo->pPortName == nullptr) return false;
+    if (pPort != nullptr) *pPort = pInfo->pPortName;
+    return true;
+}
+
 bool GetPrinterString(const std::wstring &printerName, const std::wstring &valueName, std::wstring *pValue) {
     HANDLE hPrinter = OpenForAdmin(printerName);
     if (hPrinter == nullptr) return false;

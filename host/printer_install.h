@@ -34,6 +34,9 @@ bool UninstallModelPrinter(const std::wstring &printerName, const std::wstring &
 // The folder of the sample models (<source tree>/models/), as a Windows path.
 std::wstring SampleModelsDirectory();
 
+// The printer's port name (level 2 printer information).
+bool GetPrinterPort(const std::wstring &printerName, std::wstring *pPort);
+
 // Printer data through an opened printer.
 bool GetPrinterDword(const std::wstring &printerName, const std::wstring &valueName, DWORD *pValue);
 bool SetPrinterDword(const std::wstring &printerName, const std::wstring &valueName, DWORD value);

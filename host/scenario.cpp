@@ -28,6 +28,7 @@ constexpr StepSyntax kSteps[] = {
     {L"apply", StepKind::Apply, 0, 0, L"apply"},
     {L"close", StepKind::Close, 0, 1, L"close [ok|cancel]"},
     {L"dump", StepKind::Dump, 1, 1, L"dump devmode|printerdata|registry|calls|items|all"},
+    {L"network", StepKind::Network, 2, 2, L"network KEY VALUE"},
 };
 
 constexpr const wchar_t *kDumpWhat[] = {L"devmode", L"printerdata", L"registry", L"calls", L"items", L"all"};

@@ -13,6 +13,8 @@
 //   apply
 //   close [ok|cancel]
 //   dump devmode|printerdata|registry|calls|items|all
+//   network KEY VALUE          an answer of the stand-in network library for the
+//                              printer's port (TrayConfig, DuplexUnit, HardDisk, Finisher, Result)
 #pragma once
 
 #include <string>
@@ -20,7 +22,7 @@
 
 namespace oemuihost {
 
-enum class StepKind { Model, Printer, Open, Select, Press, Answer, Page, Apply, Close, Dump };
+enum class StepKind { Model, Printer, Open, Select, Press, Answer, Page, Apply, Close, Dump, Network };
 
 struct ScenarioStep {
     int line = 0;

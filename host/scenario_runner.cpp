@@ -25,6 +25,7 @@ private:
     bool NeedSession(std::wstring *pError) const;
     bool Dump(const std::wstring &what, std::wstring *pError);
     bool InstallModel(const std::wstring &dir, std::wstring *pError);
+    bool SetNetworkAnswer(const std::wstring &key, const std::wstring &value, std::wstring *pError);
     void CloseSession(bool ok);
     void Cleanup();
 
@@ -38,6 +39,8 @@ private:
     std::vector<InstalledPrinter> m_temporary;
     DriverDevMode m_lastDevMode;
     size_t m_callsShown = 0;
+    std::wstring m_networkIni;                 // the stand-in library's configuration
+    std::vector<std::wstring> m_networkPorts;  // sections this run wrote
 };
 
 int ScenarioRunner::Run(const Scenario &scenario) {
@@ -101,6 +104,35 @@ bool ScenarioRunner::InstallModel(const std::wstring &dir, std::wstring *pError)
     return true;
 }
 
+// The stand-in network library sits beside the plug-in and answers from an
+// INI file named like itself; each section is a port name.
+bool ScenarioRunner::SetNetworkAnswer(const std::wstring &key, const std::wstring &value, std::wstring *pError) {
+    if (m_printer.empty()) {
+        *pError = L"no printer yet (use model or printer first)";
+        return false;
+    }
+    std::wstring port;
+    if (!GetPrinterPort(m_printer, &port)) {
+        *pError = L"the port of \"" + m_printer + L"\" cannot be read";
+        return false;
+    }
+    const std::wstring &dll = m_options.dllPath;
+    if (dll.size() < 5) {
+        *pError = L"the plug-in path is too short to name its network library";
+        return false;
+    }
+    m_networkIni = dll.substr(0, dll.size() - 5) + L"N.INI";
+    if (!WritePrivateProfileStringW(port.c_str(), key.c_str(), value.c_str(), m_networkIni.c_str())) {
+        *pError = L"cannot write " + m_networkIni;
+        return false;
+    }
+    bool known = false;
+    for (const std::wstring &p : m_networkPorts) known = known || p == port;
+    if (!known) m_networkPorts.push_back(port);
+    m_report.Add(L"sheet", L"network library answers " + key + L"=" + value + L" for port " + port);
+    return true;
+}
+
 bool ScenarioRunner::Step(const ScenarioStep &step, std::wstring *pError) {
     const std::vector<std::wstring> &a = step.args;
     switch (step.kind) {
@@ -157,6 +189,8 @@ bool ScenarioRunner::Step(const ScenarioStep &step, std::wstring *pError) {
         if (!NeedSession(pError)) return false;
         CloseSession(a.empty() || Is(a[0], L"ok"));
         return true;
+    case StepKind::Network:
+        return SetNetworkAnswer(a[0], a[1], pError);
     case StepKind::Dump:
         return Dump(a[0], pError);
     }
@@ -248,6 +282,9 @@ void ScenarioRunner::Cleanup() {
         m_pHelper->Release();
         m_pHelper = nullptr;
     }
+    for (const std::wstring &port : m_networkPorts)
+        WritePrivateProfileStringW(port.c_str(), nullptr, nullptr, m_networkIni.c_str());
+    m_networkPorts.clear();
     if (m_options.keepPrinters) return;
     for (const InstalledPrinter &p : m_temporary) {
         UninstallModelPrinter(p.printerName, p.driverName);

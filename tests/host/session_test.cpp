@@ -277,6 +277,24 @@ TEST(Scenario, ErrorsNameTheLine) {
     }
 }
 
+TEST(Scenario, NetworkAnswersConfigureTheInstallableOptions) {
+    Report report;
+    ASSERT_EQ(RunText(L"model talix_c500\nnetwork TrayConfig 11\nnetwork DuplexUnit 1\n"
+                      L"network HardDisk 1\nnetwork Finisher 1\nopen properties\nclose ok\n",
+                      &report),
+              kExitOk);
+    for (const wchar_t *stored : {L"InstallableOption.Option1 = True", L"InstallableOption.Option5 = LCT",
+                                  L"InstallableOption.Option2 = True", L"InstallableOption.Option4 = True",
+                                  L"InstallableOption.Finisher = MPFinisher"})
+        EXPECT_TRUE(HasText(report, L"helper", stored)) << std::string(stored, stored + wcslen(stored));
+    // The fourth tray stays as it was: only differing selections are changed.
+    EXPECT_FALSE(HasText(report, L"helper", L"InstallableOption.Option6"));
+    // Without answers for the port, nothing is changed.
+    Report quiet;
+    ASSERT_EQ(RunText(L"model talix_c500\nopen properties\nclose ok\n", &quiet), kExitOk);
+    EXPECT_FALSE(HasText(quiet, L"helper", L"DrvUpgradeRegistrySetting"));
+}
+
 TEST(Scenario, SampleScenariosRun) {
     const std::wstring dir = SampleModelsDirectory() + L"..\\host\\scenarios\\";
     WIN32_FIND_DATAW fd;
