@@ -208,9 +208,9 @@ void ParsePpd(const std::vector<std::string> &lines, ModelData &data) {
             if (full || (full = !RoomForFeature(data, i))) continue;
             // afterWord: "*Key/Text: PickOne"
             const size_t uiColon = afterWord.rfind(':');
-            const std::string spec = Trim(afterWord.substr(0, uiColon));
-            const size_t slash = spec.find('/');
-            std::string keyword = spec.substr(0, slash);
+            const std::string uiHead = Trim(afterWord.substr(0, uiColon));
+            const size_t slash = uiHead.find('/');
+            std::string keyword = uiHead.substr(0, slash);
             if (!keyword.empty() && keyword[0] == '*') keyword.erase(0, 1);
             keyword = Trim(keyword);
             if (!IsKeyword(keyword)) {
@@ -219,7 +219,7 @@ void ParsePpd(const std::vector<std::string> &lines, ModelData &data) {
             }
             ModelFeature f;
             f.keyword = keyword;
-            if (slash != std::string::npos) f.displayName = Widen(Trim(spec.substr(slash + 1)));
+            if (slash != std::string::npos) f.displayName = Widen(Trim(uiHead.substr(slash + 1)));
             f.installable = inGroupInstallable;
             data.features.push_back(f);
             inUi = true;
