@@ -94,23 +94,6 @@ bool GetPortNameA(HANDLE hPrinter, char *pszPort) {
                                nullptr) > 0;
 }
 
-// The model INI path found through the printer's driver data file.
-bool GetModelIniPath(HANDLE hPrinter, wchar_t *pszPath) {
-    DWORD cbNeeded = 0;
-    GetPrinterDriverW(hPrinter, nullptr, 2, nullptr, 0, &cbNeeded);
-    if (cbNeeded == 0) return false;
-    GlobalMemory block(GlobalAlloc(GPTR, cbNeeded));
-    if (!block) return false;
-    auto *pInfo = static_cast<DRIVER_INFO_2W *>(static_cast<void *>(block.get()));
-    if (!GetPrinterDriverW(hPrinter, nullptr, 2, reinterpret_cast<BYTE *>(pInfo), cbNeeded,
-                           &cbNeeded)) {
-        return false;
-    }
-    wchar_t szStem[MAX_PATH];
-    if (!DataFileStem(pInfo->pDataFile, szStem, MAX_PATH)) return false;
-    return FormatCchW(pszPath, MAX_PATH, L"%su.INI", szStem) == S_OK;
-}
-
 // Frees the record from the heap it came from.
 class HeapRecord {
 public:
@@ -217,7 +200,7 @@ int ReadFunctionSwitch(const OEMCUIPPARAM *pParam, ModelConfig *pConfig, const w
     }
 
     wchar_t szIniPath[MAX_PATH];
-    if (!GetModelIniPath(pParam->hPrinter, szIniPath)) return 0;
+    if (!ModelIniPathForPrinter(pParam->hPrinter, szIniPath)) return 0;
     return static_cast<int>(
         GetPrivateProfileIntW(L"FUNCTION", pSwitch->pszKey, pSwitch->nDefault, szIniPath));
 }

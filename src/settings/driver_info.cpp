@@ -41,4 +41,19 @@ bool DataFileStem(const wchar_t *pszDataFile, wchar_t *pszStem, size_t cchStem) 
     return true;
 }
 
+bool ModelIniPathForPrinter(HANDLE hPrinter, wchar_t *pszPath) {
+    if (hPrinter == nullptr || pszPath == nullptr) return false;
+    pszPath[0] = L'\0';
+    HANDLE hHeap = GetProcessHeap();
+    BYTE *pInfo = QueryDriverInfo(hHeap, hPrinter, 2);
+    if (pInfo == nullptr) return false;
+    wchar_t szStem[MAX_PATH];
+    const auto *pDriver = reinterpret_cast<const DRIVER_INFO_2W *>(pInfo);
+    const bool ok = DataFileStem(pDriver->pDataFile, szStem, MAX_PATH) &&
+                    FormatCchW(pszPath, MAX_PATH, L"%su.INI", szStem) == S_OK;
+    HeapFree(hHeap, 0, pInfo);
+    if (!ok) pszPath[0] = L'\0';
+    return ok;
+}
+
 }  // namespace oemui

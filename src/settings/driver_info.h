@@ -15,4 +15,9 @@ BYTE *QueryDriverInfo(HANDLE hHeap, HANDLE hPrinter, DWORD dwLevel);
 // there too), at most cchStem - 1 characters. Returns false for a null path.
 bool DataFileStem(const wchar_t *pszDataFile, wchar_t *pszStem, size_t cchStem);
 
+// The installed model INI of the printer ("<data-file stem>u.INI") into a
+// buffer of MAX_PATH characters; false when the driver information cannot be
+// had or the path does not fit whole.
+bool ModelIniPathForPrinter(HANDLE hPrinter, wchar_t *pszPath);
+
 }  // namespace oemui

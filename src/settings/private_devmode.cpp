@@ -85,20 +85,9 @@ void DecodePrintMode(SHORT value, bool securePrintModel, int *pModeIndex, int *p
 }
 
 int ReadModelIniInt(HANDLE hPrinter, const wchar_t *pszSection, const wchar_t *pszKey) {
-    if (hPrinter == nullptr) return 0;
-    HANDLE hHeap = GetProcessHeap();
-    BYTE *pInfo = QueryDriverInfo(hHeap, hPrinter, 2);
-    if (pInfo == nullptr) return 0;
-    wchar_t szStem[MAX_PATH];
     wchar_t szIni[MAX_PATH];
-    int value = 0;
-    const auto *pDriver = reinterpret_cast<const DRIVER_INFO_2W *>(pInfo);
-    if (DataFileStem(pDriver->pDataFile, szStem, MAX_PATH)) {
-        FormatCchW(szIni, MAX_PATH, L"%su.INI", szStem);
-        value = static_cast<int>(GetPrivateProfileIntW(pszSection, pszKey, 0, szIni));
-    }
-    HeapFree(hHeap, 0, pInfo);
-    return value;
+    if (!ModelIniPathForPrinter(hPrinter, szIni)) return 0;
+    return static_cast<int>(GetPrivateProfileIntW(pszSection, pszKey, 0, szIni));
 }
 
 void WriteDefaultPrivateDevMode(HANDLE hPrinter, PrivateDevMode *pdm) {
@@ -126,8 +115,7 @@ void ConvertPrivateDevMode(HANDLE hPrinter, const PrivateDevMode *pIn, PrivateDe
     if (pIn == nullptr || pOut == nullptr) return;
     // A block too short to hold the copied fields is not ours whatever its
     // signature says: reading its fields would run past its end.
-    const bool bOurs = pIn->dmExtraHdr.dwSize >= sizeof(OEM_DMEXTRAHEADER) &&
-                       pIn->dmExtraHdr.dwSignature == pOut->dmExtraHdr.dwSignature &&
+    const bool bOurs = pIn->dmExtraHdr.dwSignature == pOut->dmExtraHdr.dwSignature &&
                        pIn->dmExtraHdr.dwSize >= kPrivateDevModeFieldsEnd;
     if (!bOurs) {
         WriteDefaultPrivateDevMode(hPrinter, pOut);
