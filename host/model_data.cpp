@@ -86,6 +86,17 @@ void ResolveDefault(ModelData &data, ModelFeature &feature, const std::string &d
                                 Widen(defaultKeyword) + L" is not one of its options");
 }
 
+// Closes the last feature read: its default is resolved, and a feature
+// without options is dropped with a warning.
+void FinishFeature(ModelData &data, const std::string &defaultKeyword) {
+    ModelFeature &f = data.features.back();
+    ResolveDefault(data, f, defaultKeyword);
+    if (f.options.empty()) {
+        data.warnings.push_back(L"feature " + Widen(f.keyword) + L" has no options and is left out");
+        data.features.pop_back();
+    }
+}
+
 // GPD: *Feature: K { *Name: "..." *DefaultOption: O *FeatureType: ...
 //      *Option: O { *Name: "..." } }
 void ParseGpd(const std::vector<std::string> &lines, ModelData &data) {
@@ -97,12 +108,7 @@ void ParseGpd(const std::vector<std::string> &lines, ModelData &data) {
     std::string defaultKeyword;
     auto closeFeature = [&]() {
         if (!inFeature) return;
-        ModelFeature &f = data.features.back();
-        ResolveDefault(data, f, defaultKeyword);
-        if (f.options.empty()) {
-            data.warnings.push_back(L"feature " + Widen(f.keyword) + L" has no options and is left out");
-            data.features.pop_back();
-        }
+        FinishFeature(data, defaultKeyword);
         inFeature = false;
         featureDepth = optionDepth = -1;
         defaultKeyword.clear();
@@ -226,12 +232,7 @@ void ParsePpd(const std::vector<std::string> &lines, ModelData &data) {
             defaultKeyword.clear();
         } else if (word == "*CloseUI" || word == "*JCLCloseUI") {
             if (!inUi) continue;
-            ModelFeature &f = data.features.back();
-            ResolveDefault(data, f, defaultKeyword);
-            if (f.options.empty()) {
-                data.warnings.push_back(L"feature " + Widen(f.keyword) + L" has no options and is left out");
-                data.features.pop_back();
-            }
+            FinishFeature(data, defaultKeyword);
             inUi = false;
         } else if (inUi) {
             ModelFeature &f = data.features.back();
