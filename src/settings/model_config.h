@@ -11,24 +11,21 @@ namespace oemui {
 constexpr size_t kJobAccountCch = 33;
 constexpr int kMaxResolutions = 10;
 
-// Print and Hold dialog values while it is open.
-struct HoldWork {
-    int nMode;        // index into the dialog's mode list
-    int nStore;       // 1 when the job is also stored
-    WCHAR szUserId[20];
-    WCHAR szJobName[64];
-    WCHAR szPasscode[20];
-    WCHAR szPrintAt[20];
-    SHORT sMinPassLen;
-    SHORT sMaxPassLen;
-};
-
 struct ModelConfig {
     HANDLE hComPropSheet;
     POEMUIPSPARAM pPsParam;
     PFNCOMPROPSHEET pfnComPropSheet;
     HANDLE hPage;
-    HoldWork hold;
+    // Print and Hold working values while its dialog is open; the length
+    // limits also serve the Job Accounting dialog and the input filters.
+    SHORT sHoldIndex;
+    WCHAR szHoldUserId[21];
+    WCHAR szHoldJobName[65];
+    WCHAR szHoldPasscode[21];
+    WCHAR szHoldPrintAt[128];
+    SHORT sStoreFlag;
+    SHORT sMinPassLen;
+    SHORT sMaxPassLen;
     IPrintOemDriverUI *pDriverUI;  // the plug-in object's reference, not counted again
     HANDLE hPrinter;
     HWND hCurrentDlg;

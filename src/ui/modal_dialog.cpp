@@ -1,0 +1,22 @@
+#include "ui/modal_dialog.h"
+
+#include "plugin/activation_context.h"
+#include "plugin/module_state.h"
+#include "ui/language.h"
+
+namespace oemui {
+
+WORD ChooseTemplate(WORD wLtrTemplate, WORD wRtlTemplate) {
+    return IsRightToLeftLanguage() ? wRtlTemplate : wLtrTemplate;
+}
+
+INT_PTR RunPluginDialog(WORD wLtrTemplate, WORD wRtlTemplate, HWND hOwner, DLGPROC pfnDlgProc,
+                        ModelConfig *pConfig) {
+    ActivationScope scope;
+    return DialogBoxParamW(ModuleInstance(), MAKEINTRESOURCEW(ChooseTemplate(wLtrTemplate, wRtlTemplate)),
+                           hOwner, pfnDlgProc, reinterpret_cast<LPARAM>(pConfig));
+}
+
+void RemoveContextHelpOnNewerSystems(HWND) {}
+
+}  // namespace oemui
