@@ -10,6 +10,7 @@
 #include "settings/model_config.h"
 #include "support/import_patch.h"
 #include "ui/captions.h"
+#include "ui/section_texts.h"
 
 using namespace oemui;
 using kittest::TestDialog;
@@ -167,6 +168,38 @@ TEST_F(CaptionsTest, HintWindowIsMirroredOnlyForArabicAndHebrew) {
         EXPECT_EQ((exStyle & WS_EX_LAYOUTRTL) != 0, c.mirrored) << std::hex << c.lang;
         EXPECT_NE(exStyle & WS_EX_TOPMOST, 0) << std::hex << c.lang;
         DestroyWindow(hTooltip);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The pass reads a dialog's section once; every lookup must answer what the
+// profile API answers for the same key.
+TEST(SectionTexts, AnswersWhatTheProfileApiAnswers) {
+    const std::wstring lines =
+        L"Plain=Text\r\n  Spaced Key  =  spaced value  \r\nQuoted=\"in quotes\"\r\nSingle='single'\r\n"
+        L"Half=\"open\r\nEmpty=\r\nDup=first\r\nDup=second\r\n;Comment=ignored?\r\nCASE=upper\r\n"
+        L"Edit:1259 tooltip=Gris\r\nLong=" + std::wstring(300, L'L') + L"\r\nNoEquals\r\n";
+    ProfileReader reader;
+    reader.SetPath(WriteStringTable(L"Copies Dialog", lines).c_str());
+    reader.SetDialogSection(L"Copies");
+    SectionTexts section;
+    ASSERT_TRUE(section.Load(reader));
+    const wchar_t *keys[] = {L"Plain", L"Spaced Key", L"Quoted", L"Single", L"Half", L"Empty", L"Dup", L";Comment",
+                             L"case", L"Edit:1259 tooltip", L"Long", L"NoEquals", L"Absent", L"plain"};
+    EXPECT_FALSE(SectionTexts::Answers(L";Comment"));  // read directly instead
+    for (const wchar_t *key : keys) {
+        if (!SectionTexts::Answers(key)) continue;
+        wchar_t szApi[kProfileTextCch];
+        const bool bApi = reader.ReadTextOr(key, szApi, kProfileTextCch, nullptr) != 0;
+        wchar_t szFound[kProfileTextCch] = L"";
+        const bool bFound = section.Find(key, szFound, kProfileTextCch);
+        EXPECT_EQ(bFound, bApi) << key;
+        if (bApi) {
+            EXPECT_STREQ(szFound, szApi) << key;
+        }
     }
 }
 
