@@ -149,19 +149,15 @@ TEST_F(CaptionsTest, NoPermissionDisablesAllButTheModalCancel) {
     }
 }
 
-LANGID g_systemLang = 0x0409;
-LANGID WINAPI FakeSystemDefaultLangID() { return g_systemLang; }
-
 TEST_F(CaptionsTest, HintWindowIsMirroredOnlyForArabicAndHebrew) {
-    testsupport::ImportPatch patch(GetModuleHandleW(nullptr), "kernel32.dll", "GetSystemDefaultLangID",
-                                   reinterpret_cast<void *>(FakeSystemDefaultLangID));
-    ASSERT_TRUE(patch.Active());
+    kittest::SystemLanguage language(0x0409);
+    ASSERT_TRUE(language.Active());
     struct Case {
         LANGID lang;
         bool mirrored;
     } const cases[] = {{0x0401, true}, {0x3C01, true}, {0x040D, true}, {0x0429, false}, {0x0420, false}, {0x0409, false}};
     for (const Case &c : cases) {
-        g_systemLang = c.lang;
+        language.Set(c.lang);
         HWND hTooltip = CreateHintWindow(dlg.hwnd());
         ASSERT_NE(hTooltip, nullptr);
         const LONG_PTR exStyle = GetWindowLongPtrW(hTooltip, GWL_EXSTYLE);

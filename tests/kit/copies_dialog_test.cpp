@@ -50,9 +50,6 @@ std::wstring Text(HWND hDlg, int id) {
 void Type(HWND hDlg, const wchar_t *psz) { SetDlgItemTextW(hDlg, IDC_CP_GRAY, psz); }
 void Press(HWND hDlg, int id) { PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
-LANGID g_systemLang = 0x0409;
-LANGID WINAPI FakeSystemDefaultLangID() { return g_systemLang; }
-
 class CopiesDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -209,15 +206,14 @@ TEST_F(CopiesDialogTest, OnlyAPressWithARecordOpensTheDialog) {
 }
 
 TEST_F(CopiesDialogTest, MirroredTemplateOnlyForArabicAndHebrewSystems) {
-    testsupport::ImportPatch patch(GetModuleHandleW(nullptr), "kernel32.dll", "GetSystemDefaultLangID",
-                                   reinterpret_cast<void *>(FakeSystemDefaultLangID));
-    ASSERT_TRUE(patch.Active());
+    kittest::SystemLanguage language(0x0409);
+    ASSERT_TRUE(language.Active());
     struct Case {
         LANGID lang;
         DWORD dwTemplate;
     } const cases[] = {{0x0401, IDD_COPIES_SETTING_RTL}, {0x040D, IDD_COPIES_SETTING_RTL}, {0x0429, IDD_COPIES_SETTING}};
     for (const Case &c : cases) {
-        g_systemLang = c.lang;
+        language.Set(c.lang);
         ASSERT_TRUE(Open([&](HWND hDlg) {
             EXPECT_EQ((GetWindowLongPtrW(hDlg, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, c.dwTemplate == IDD_COPIES_SETTING_RTL);
             EXPECT_EQ((GetWindowLongPtrW(g_pConfig->hTooltip, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0,
@@ -226,7 +222,6 @@ TEST_F(CopiesDialogTest, MirroredTemplateOnlyForArabicAndHebrewSystems) {
         })) << std::hex << c.lang;
         EXPECT_EQ(config.dwCurrentTemplate, c.dwTemplate) << std::hex << c.lang;
     }
-    g_systemLang = 0x0409;
 }
 
 }  // namespace

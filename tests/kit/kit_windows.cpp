@@ -19,7 +19,18 @@ ATOM RegisterTestClass() {
     return atom;
 }
 
+LANGID g_systemLanguage = 0x0409;
+LANGID WINAPI FakeSystemDefaultLangID() { return g_systemLanguage; }
+
 }  // namespace
+
+SystemLanguage::SystemLanguage(LANGID langId)
+    : m_patch(GetModuleHandleW(nullptr), "kernel32.dll", "GetSystemDefaultLangID",
+              reinterpret_cast<void *>(FakeSystemDefaultLangID)) {
+    g_systemLanguage = langId;
+}
+
+void SystemLanguage::Set(LANGID langId) { g_systemLanguage = langId; }
 
 TestDialog::TestDialog(DWORD dwExStyle, HWND hParent, bool bChild, RECT rc) {
     RegisterTestClass();

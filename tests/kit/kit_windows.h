@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+
+#include "support/import_patch.h"
 
 namespace kittest {
 
@@ -35,5 +38,17 @@ RECT RectInParent(HWND hControl);
 // Writes an INI-format string table (one [section] and its lines) to a
 // fresh file and returns its path.
 std::wstring WriteStringTable(const std::wstring &section, const std::wstring &lines);
+
+// Answers the system's default language for the plug-in code linked into
+// this program while the object lives.
+class SystemLanguage {
+public:
+    explicit SystemLanguage(LANGID langId);
+    void Set(LANGID langId);
+    bool Active() const { return m_patch.Active(); }
+
+private:
+    testsupport::ImportPatch m_patch;
+};
 
 }  // namespace kittest
