@@ -13,6 +13,7 @@
 #include "ui/section_texts.h"
 
 using namespace oemui;
+using kittest::HintText;
 using kittest::TestDialog;
 using kittest::WriteStringTable;
 
@@ -21,20 +22,6 @@ namespace {
 std::wstring WindowText(HWND h) {
     wchar_t sz[512] = {};
     GetWindowTextW(h, sz, 512);
-    return sz;
-}
-
-// The hint a control was registered with; "<none>" when it has no tool.
-std::wstring HintOf(HWND hTooltip, HWND hOwner, UINT_PTR uId) {
-    wchar_t sz[512] = L"<none>";
-    TOOLINFOW ti{};
-    ti.cbSize = sizeof(ti);
-    ti.hwnd = hOwner;
-    ti.uId = uId;
-    if (!SendMessageW(hTooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti))) return sz;
-    sz[0] = L'\0';
-    ti.lpszText = sz;
-    SendMessageW(hTooltip, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&ti));
     return sz;
 }
 
@@ -65,13 +52,13 @@ TEST_F(CaptionsTest, CaptionsFromTheTableInputTextsUntouchedHintsByTextOrClassAn
     ASSERT_NE(config.hTooltip, nullptr);
     EXPECT_STREQ(config.szDialogName, L"Copies");
     EXPECT_EQ(WindowText(hLabel), L"Nom du travail");
-    EXPECT_EQ(HintOf(config.hTooltip, dlg.hwnd(), 1064), L"Nom affich\x00E9");
+    EXPECT_EQ(HintText(config.hTooltip, dlg.hwnd(), 1064), L"Nom affich\x00E9");
     EXPECT_EQ(WindowText(hPlain), L"Untranslated");
-    EXPECT_EQ(HintOf(config.hTooltip, hPlain, 1085), L"");  // registered, empty
+    EXPECT_EQ(HintText(config.hTooltip, hPlain, 1085), L"");  // registered, empty
     EXPECT_EQ(WindowText(hEdit), L"Job Name");
-    EXPECT_EQ(HintOf(config.hTooltip, hEdit, 1066), L"Saisissez le nom");
-    EXPECT_EQ(HintOf(config.hTooltip, hBare, 1191), L"<none>");  // no entry, no tool
-    EXPECT_EQ(HintOf(config.hTooltip, hUpDown, 1260), L"Fl\x00E8" L"ches");
+    EXPECT_EQ(HintText(config.hTooltip, hEdit, 1066), L"Saisissez le nom");
+    EXPECT_EQ(HintText(config.hTooltip, hBare, 1191), L"<none>");  // no entry, no tool
+    EXPECT_EQ(HintText(config.hTooltip, hUpDown, 1260), L"Fl\x00E8" L"ches");
     EXPECT_TRUE(IsWindowEnabled(hLabel) && IsWindowEnabled(hEdit));
 }
 
@@ -84,7 +71,7 @@ TEST_F(CaptionsTest, LongCaptionsFindTheirHints) {
          caption.substr(0, 247) + L" tooltip=cut key\r\n");
     Translate();
     EXPECT_EQ(WindowText(hLabel), std::wstring(255, L'T'));
-    EXPECT_EQ(HintOf(config.hTooltip, dlg.hwnd(), 1356), L"whole key");
+    EXPECT_EQ(HintText(config.hTooltip, dlg.hwnd(), 1356), L"whole key");
 }
 
 // The passcode-length labels of Print and Hold: key by the length rule,
@@ -121,7 +108,7 @@ TEST_F(CaptionsTest, PassLengthLabelsAreFormattedSafely) {
         cfg.sMaxPassLen = c.max;
         TranslateDialog(page.hwnd(), &cfg, L"Hold");
         EXPECT_EQ(WindowText(hLabel), c.caption);
-        EXPECT_EQ(HintOf(cfg.hTooltip, page.hwnd(), IDC_PH_PASSCODE_HINT_EQUAL), c.hint);
+        EXPECT_EQ(HintText(cfg.hTooltip, page.hwnd(), IDC_PH_PASSCODE_HINT_EQUAL), c.hint);
         EXPECT_EQ(WindowText(hRange), c.range);
     }
 }

@@ -121,6 +121,32 @@ TEST_F(CopiesDialogTest, SplitsTheCopiesAndStoresThemOnOk) {
     EXPECT_EQ(config.dwCurrentTemplate, static_cast<DWORD>(IDD_COPIES_SETTING));
 }
 
+// A table without the dialog's section shows the template's keys; a hostile
+// one shows its texts as written.
+TEST_F(CopiesDialogTest, TextsComeFromTheTableOrShowTheirKeys) {
+    struct Case {
+        const wchar_t *section, *lines;
+        const wchar_t *title, *colorLabel, *grayHint;
+    } const cases[] = {
+        {L"Other Dialog", L"Caption=Elsewhere\r\n", L"Caption", L"Color", L"<none>"},
+        {L"Copies Dialog", L"Caption=%s%n%d\r\nColor=%x %*d %%\r\nEdit:1259 tooltip=%s%s%n\r\n", L"%s%n%d",
+         L"%x %*d %%", L"%s%s%n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.lines);
+        dat.SetPath(WriteStringTable(c.section, c.lines).c_str());
+        ASSERT_TRUE(Open([&](HWND hDlg) {
+            wchar_t szTitle[64] = {};
+            GetWindowTextW(hDlg, szTitle, 64);
+            EXPECT_STREQ(szTitle, c.title);
+            EXPECT_EQ(Text(hDlg, IDC_CP_COLOR_LABEL), c.colorLabel);
+            EXPECT_EQ(Text(hDlg, IDC_CP_GRAY_LABEL), L"Grayscale");
+            EXPECT_EQ(kittest::HintText(g_pConfig->hTooltip, GetDlgItem(hDlg, IDC_CP_GRAY), IDC_CP_GRAY), c.grayHint);
+            Press(hDlg, IDOK);
+        }));
+    }
+}
+
 TEST_F(CopiesDialogTest, MonochromeOrUncollatedJobsLockTheSplitAndCancelKeepsTheCounts) {
     struct Case {
         short color, collate;

@@ -1,5 +1,6 @@
 #include "kit/kit_windows.h"
 
+#include <commctrl.h>
 #include <cstdio>
 
 namespace kittest {
@@ -58,6 +59,19 @@ RECT RectInParent(HWND hControl) {
     GetWindowRect(hControl, &rc);
     MapWindowPoints(HWND_DESKTOP, GetParent(hControl), reinterpret_cast<POINT *>(&rc), 2);
     return rc;
+}
+
+std::wstring HintText(HWND hTooltip, HWND hOwner, UINT_PTR uId) {
+    wchar_t sz[512] = L"<none>";
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = hOwner;
+    ti.uId = uId;
+    if (!SendMessageW(hTooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti))) return sz;
+    sz[0] = L'\0';
+    ti.lpszText = sz;
+    SendMessageW(hTooltip, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&ti));
+    return sz;
 }
 
 std::wstring WriteStringTable(const std::wstring &section, const std::wstring &lines) {

@@ -35,6 +35,10 @@ bool Shown(HWND hControl);
 // A control's window rectangle in its parent's client coordinates.
 RECT RectInParent(HWND hControl);
 
+// The hint a tool (owner window and id) was registered with in the hint
+// window; "<none>" when there is no such tool.
+std::wstring HintText(HWND hTooltip, HWND hOwner, UINT_PTR uId);
+
 // Writes an INI-format string table (one [section] and its lines) to a
 // fresh file and returns its path.
 std::wstring WriteStringTable(const std::wstring &section, const std::wstring &lines);
