@@ -184,7 +184,11 @@ HWND FindControl(HWND hParent, const std::wstring &ref, std::wstring *pError) {
         search.id = _wtoi(ref.c_str());
         search.pText = nullptr;
     }
-    EnumChildWindows(hParent, &MatchControl, reinterpret_cast<LPARAM>(&search));
+    // The dialog's own controls first: a combo box's edit field has an id
+    // of its own (1001) that may also be a button's of the dialog.
+    for (HWND h = GetWindow(hParent, GW_CHILD); h != nullptr && search.hFound == nullptr; h = GetWindow(h, GW_HWNDNEXT))
+        MatchControl(h, reinterpret_cast<LPARAM>(&search));
+    if (search.hFound == nullptr) EnumChildWindows(hParent, &MatchControl, reinterpret_cast<LPARAM>(&search));
     if (search.hFound == nullptr) {
         *pError = L"\"" + WindowText(hParent) + L"\" has no control " + (numeric ? ref : L"\"" + ref + L"\"");
         return nullptr;

@@ -255,6 +255,13 @@ bool ScenarioRunner::Screenshot(const std::wstring &path, std::wstring *pError) 
         *pError = L"no dialog or sheet to take a picture of";
         return false;
     }
+    // Let every control paint, and the display catch up, before the picture.
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 300) {
+        PumpPending(m_watcher.Current());
+        GdiFlush();
+        Sleep(20);
+    }
     if (!SaveWindowPng(hWnd, path, pError)) return false;
     m_report.Add(L"sheet", L"screenshot of \"" + WindowText(hWnd) + L"\" saved to " + path);
     return true;
