@@ -29,17 +29,6 @@ std::wstring Bounded(const wchar_t *psz) {
     return std::wstring(psz, n);
 }
 
-std::wstring HexBytes(const void *p, size_t cb) {
-    std::wstring out;
-    const auto *b = static_cast<const BYTE *>(p);
-    for (size_t i = 0; i < cb; ++i) {
-        wchar_t sz[4];
-        oemui::FormatCchW(sz, 4, L"%02X", b[i]);
-        out += sz;
-    }
-    return out;
-}
-
 std::wstring Pointer(const void *p) {
     wchar_t sz[24];
     oemui::FormatCchW(sz, 24, L"0x%llX", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(p)));
@@ -92,6 +81,17 @@ void CallLog::Add(const std::wstring &kind, std::vector<std::wstring> fields) {
 }
 
 CallLog *ActiveCallLog() { return g_pLog; }
+
+std::wstring HexBytes(const void *p, size_t cb) {
+    std::wstring out;
+    const auto *b = static_cast<const BYTE *>(p);
+    for (size_t i = 0; i < cb; ++i) {
+        wchar_t sz[4];
+        oemui::FormatCchW(sz, 4, L"%02X", b[i]);
+        out += sz;
+    }
+    return out;
+}
 void SetActiveCallLog(CallLog *pLog) { g_pLog = pLog; }
 
 std::wstring MessageBoxStyleText(UINT uType) {
