@@ -34,6 +34,15 @@ TEST(ScenarioSteps, MessageBoxIsDrivenInsideItsModalLoop) {
     EXPECT_EQ(report.CountKind(L"error"), 0u);
     EXPECT_EQ(report.CountKind(L"expect"), 7u);
     EXPECT_TRUE(HasText(report, L"dialog", L"\"Warning\" ended"));
+
+    // A dialog answer given in advance presses its button in the next dialog.
+    Report answered;
+    ASSERT_EQ(RunText(L"model talix_c500\nopen preferences\nselect copies 2\nclose ok\nseed block lGrayCopies 1\n"
+                      L"open preferences\nanswer dialog cancel\nselect copies 3\nexpect ended Warning cancel\n"
+                      L"expect item copies sel 2\n",
+                      &answered),
+              kExitOk);
+    EXPECT_TRUE(HasText(answered, L"dialog", L"\"Warning\" -> cancel"));
 }
 
 TEST(ScenarioSteps, BadInputEndsTheRunNamingTheLine) {
