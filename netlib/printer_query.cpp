@@ -258,13 +258,16 @@ QueryResult ReadPrinterTables(const sockaddr_in &target, const Settings &setting
         VarBind vb;
         size_t n = 0;
         while (reader.Next(&vb)) {
+            Walk *pWalk = apActive[n++ % cActive];
+            if (pWalk->bDone) continue;
+            TakeBinding(pWalk, vb, pTables);
             if (pfnTrace != nullptr) {
-                char szLine[200];
-                FormatVarBind(vb, szLine, sizeof(szLine));
+                char szValue[200];
+                FormatVarBind(vb, szValue, sizeof(szValue));
+                char szLine[240];
+                oemui::FormatCbA(szLine, sizeof(szLine), "%s%s", szValue, pWalk->bDone ? "  (past the column: done)" : "");
                 Trace(pfnTrace, pTraceContext, szLine);
             }
-            Walk *pWalk = apActive[n++ % cActive];
-            if (!pWalk->bDone) TakeBinding(pWalk, vb, pTables);
         }
         // An answer without a binding for a column moves it nowhere: done.
         for (size_t i = n; i < cActive; ++i) apActive[i]->bDone = true;

@@ -9,14 +9,12 @@ namespace {
 
 constexpr wchar_t kSection[] = L"SNMP";
 
-// A decimal integer value; false when the key is absent or holds anything
-// else. Values beyond 64 bits saturate, which the clamps then bound.
-bool ReadNumber(const wchar_t *pszIniPath, const wchar_t *pszKey, long long *pllValue) {
-    wchar_t szValue[32] = {};
-    if (GetPrivateProfileStringW(kSection, pszKey, L"", szValue, 32, pszIniPath) == 0) return false;
+// A decimal integer; false for anything else. Values beyond 64 bits
+// saturate, which the bounds then clamp.
+bool ParseNumber(const wchar_t *pszValue, long long *pllValue) {
     wchar_t *pEnd = nullptr;
-    const long long ll = std::wcstoll(szValue, &pEnd, 10);
-    if (pEnd == szValue) return false;
+    const long long ll = std::wcstoll(pszValue, &pEnd, 10);
+    if (pEnd == pszValue) return false;
     while (*pEnd == L' ' || *pEnd == L'\t') ++pEnd;
     if (*pEnd != L'\0') return false;
     *pllValue = ll;
@@ -29,6 +27,8 @@ DWORD Clamp(long long ll, DWORD dwMin, DWORD dwMax) {
     return static_cast<DWORD>(ll);
 }
 
+constexpr const wchar_t *kKeys[] = {L"Community", L"Port", L"Timeout", L"Retries"};
+
 }  // namespace
 
 void DefaultSettings(Settings *pSettings) {
@@ -38,24 +38,36 @@ void DefaultSettings(Settings *pSettings) {
     pSettings->dwRetries = kDefaultRetries;
 }
 
+void ApplySetting(Settings *pSettings, const wchar_t *pszKey, const wchar_t *pszValue) {
+    if (pSettings == nullptr || pszKey == nullptr || pszValue == nullptr) return;
+    long long ll = 0;
+    if (lstrcmpiW(pszKey, L"Community") == 0) {
+        // The community goes on the wire as it stands: only printable ASCII
+        // of a sane length is taken.
+        size_t cch = 0;
+        while (pszValue[cch] != L'\0' && cch <= kMaxCommunity) {
+            if (pszValue[cch] < 0x21 || pszValue[cch] > 0x7E) return;
+            ++cch;
+        }
+        if (cch == 0 || cch > kMaxCommunity) return;
+        for (size_t i = 0; i <= cch; ++i) pSettings->szCommunity[i] = static_cast<char>(pszValue[i]);
+    } else if (lstrcmpiW(pszKey, L"Port") == 0) {
+        if (ParseNumber(pszValue, &ll) && ll >= 1 && ll <= 65535) pSettings->wPort = static_cast<WORD>(ll);
+    } else if (lstrcmpiW(pszKey, L"Timeout") == 0) {
+        if (ParseNumber(pszValue, &ll)) pSettings->dwTimeoutMs = Clamp(ll, kMinTimeoutMs, kMaxTimeoutMs);
+    } else if (lstrcmpiW(pszKey, L"Retries") == 0) {
+        if (ParseNumber(pszValue, &ll)) pSettings->dwRetries = Clamp(ll, 0, kMaxRetries);
+    }
+}
+
 void LoadSettings(const wchar_t *pszIniPath, Settings *pSettings) {
     DefaultSettings(pSettings);
     if (pszIniPath == nullptr) return;
-
-    // The community goes on the wire as it stands: only printable ASCII of a
-    // sane length is taken, anything else keeps "public".
-    wchar_t szCommunity[kMaxCommunity + 2] = {};
-    const DWORD cch = GetPrivateProfileStringW(kSection, L"Community", L"", szCommunity, kMaxCommunity + 2, pszIniPath);
-    bool bUsable = cch != 0 && cch <= kMaxCommunity;
-    for (DWORD i = 0; bUsable && i < cch; ++i) bUsable = szCommunity[i] >= 0x21 && szCommunity[i] <= 0x7E;
-    if (bUsable) {
-        for (DWORD i = 0; i <= cch; ++i) pSettings->szCommunity[i] = static_cast<char>(szCommunity[i]);
+    for (const wchar_t *pszKey : kKeys) {
+        wchar_t szValue[64] = {};
+        if (GetPrivateProfileStringW(kSection, pszKey, L"", szValue, 64, pszIniPath) != 0)
+            ApplySetting(pSettings, pszKey, szValue);
     }
-
-    long long ll = 0;
-    if (ReadNumber(pszIniPath, L"Port", &ll) && ll >= 1 && ll <= 65535) pSettings->wPort = static_cast<WORD>(ll);
-    if (ReadNumber(pszIniPath, L"Timeout", &ll)) pSettings->dwTimeoutMs = Clamp(ll, kMinTimeoutMs, kMaxTimeoutMs);
-    if (ReadNumber(pszIniPath, L"Retries", &ll)) pSettings->dwRetries = Clamp(ll, 0, kMaxRetries);
 }
 
 HMODULE ModuleOfThisCode() {

@@ -36,6 +36,9 @@ void LoadSettings(const wchar_t *pszIniPath, Settings *pSettings);
 // The module (DLL or program) this code is linked into.
 HMODULE ModuleOfThisCode();
 
+// One value by its key, with the same checks and bounds as LoadSettings.
+void ApplySetting(Settings *pSettings, const wchar_t *pszKey, const wchar_t *pszValue);
+
 // The INI beside a module: its path with the extension replaced by ".INI".
 bool SettingsPathBeside(HMODULE hModule, wchar_t *pszPath, DWORD cchPath);
 

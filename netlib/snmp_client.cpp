@@ -85,6 +85,12 @@ ExchangeResult SnmpClient::Exchange(int32_t lVersion, uint8_t bPduType, int32_t 
                              lVersion == kSnmpV1 ? "v1" : "v2c", PduName(bPduType), static_cast<unsigned>(cNames),
                              static_cast<long>(lRequestId), dwTry != 0 ? " (again)" : "");
             Trace(szLine);
+            for (size_t i = 0; dwTry == 0 && i < cNames; ++i) {
+                char szName[160];
+                FormatOid(*ppNames[i], szName, sizeof(szName));
+                oemui::FormatCbA(szLine, sizeof(szLine), "   asks %s", szName);
+                Trace(szLine);
+            }
         }
         // The same id on every try: a late answer to an earlier try counts.
         if (sendto(m_socket, reinterpret_cast<const char *>(abRequest), static_cast<int>(cbRequest), 0,

@@ -59,32 +59,41 @@ def write_config(path, profile_file, v1_only):
         f.write("\n".join(lines) + "\n")
 
 
-def sys_up_time_request(version):
-    # GET sysUpTime.0, community "public", request id 1.
-    oid = bytes([0x06, 0x08, 0x2B, 6, 1, 2, 1, 1, 3, 0])
+def getnext_request(version, oid_body):
+    # GETNEXT of one name, community "public", request id 1.
+    oid = bytes([0x06, len(oid_body)]) + oid_body
     vb = bytes([0x30, len(oid) + 2]) + oid + bytes([0x05, 0x00])
     vbl = bytes([0x30, len(vb)]) + vb
     pdu_body = bytes([0x02, 0x01, 0x01, 0x02, 0x01, 0x00, 0x02, 0x01, 0x00]) + vbl
-    pdu = bytes([0xA0, len(pdu_body)]) + pdu_body
+    pdu = bytes([0xA1, len(pdu_body)]) + pdu_body
     body = bytes([0x02, 0x01, version, 0x04, 0x06]) + b"public" + pdu
     return bytes([0x30, len(body)]) + body
+
+
+# One name in each served subtree: the first question into a subtree starts
+# its pass_persist helper, which should not count against the library's
+# time-outs in the tests and the benchmark.
+WARM_UP = (bytes([0x2B, 6, 1, 2, 1, 43]), bytes([0x2B, 6, 1, 2, 1, 25]))
 
 
 def wait_until_answering(port, version, seconds=20):
     deadline = time.time() + seconds
     s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    s.settimeout(0.3)
+    s.settimeout(0.5)
     try:
-        while time.time() < deadline:
-            s.sendto(sys_up_time_request(version), (LOOPBACK, port))
-            try:
-                s.recvfrom(4096)
-                return True
-            except socket.timeout:
-                pass
+        for oid in WARM_UP:
+            while True:
+                if time.time() > deadline:
+                    return False
+                s.sendto(getnext_request(version, oid), (LOOPBACK, port))
+                try:
+                    s.recvfrom(4096)
+                    break
+                except socket.timeout:
+                    pass
     finally:
         s.close()
-    return False
+    return True
 
 
 def start(state_dir, only=None):
