@@ -45,7 +45,12 @@ constexpr int16_t kTrayCodes[4][2] = {{0, 0}, {1, 10}, {3, 11}, {4, 12}};
 
 // A walk stops after this many exchanges even if the agent keeps going.
 constexpr int kMaxExchanges = 16;
-constexpr int32_t kMaxRepetitions = 12;
+// Bindings one GETBULK asks for, spread over the columns still walked. An
+// agent answers each binding on its own, often through a slow sub-agent, and
+// most tables here end after a few rows: small requests finish sooner.
+constexpr size_t kBindingsPerRequest = 40;
+constexpr size_t kMinRepetitions = 2;
+constexpr size_t kMaxRepetitions = 16;
 
 bool IsTrayType(int64_t llType) {
     for (int64_t t : kTrayTypes)
@@ -218,8 +223,12 @@ QueryResult ReadPrinterTables(const sockaddr_in &target, const Settings &setting
         if (cActive == 0) break;
 
         const bool bBulk = lVersion == kSnmpV2c;
-        const ExchangeResult exchange = client.Exchange(lVersion, bBulk ? kPduGetBulk : kPduGetNext, 0,
-                                                        bBulk ? kMaxRepetitions : 0, apNames, cActive, &reply);
+        size_t cRepetitions = kBindingsPerRequest / cActive;
+        if (cRepetitions < kMinRepetitions) cRepetitions = kMinRepetitions;
+        if (cRepetitions > kMaxRepetitions) cRepetitions = kMaxRepetitions;
+        const ExchangeResult exchange =
+            client.Exchange(lVersion, bBulk ? kPduGetBulk : kPduGetNext, 0,
+                            bBulk ? static_cast<int32_t>(cRepetitions) : 0, apNames, cActive, &reply);
         if (exchange == ExchangeResult::kFailed) {
             result = QueryResult::kFailed;
             break;
