@@ -124,7 +124,7 @@ protected:
 
 TEST_F(SnmpLibrary, EachPrinterProfileGivesItsRecord) {
     const std::map<std::string, int> agents = AgentPorts();
-    ASSERT_EQ(agents.size(), 4u) << "run through tests/snmp/agents.py (the test command does)";
+    ASSERT_GE(agents.size(), 4u) << "run through tests/snmp/agents.py (the test command does)";
     struct Case {
         const char *pszProfile;
         SHORT sTrays, sDuplex, sDisk, sFinisher;
