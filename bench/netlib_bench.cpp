@@ -9,13 +9,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "host/plugin_host.h"
+#include "netlib/test_agents.h"
 #include "optiontree/auto_config.h"
 #include "settings.h"
 #include "snmp_client.h"
@@ -30,17 +30,6 @@ double Now() {
     QueryPerformanceFrequency(&f);
     QueryPerformanceCounter(&t);
     return double(t.QuadPart) * 1000.0 / double(f.QuadPart);
-}
-
-std::map<std::string, int> AgentPorts() {
-    std::map<std::string, int> ports;
-    char sz[512] = {};
-    GetEnvironmentVariableA("OEMUN_TEST_AGENTS", sz, sizeof(sz));
-    for (char *p = std::strtok(sz, ","); p != nullptr; p = std::strtok(nullptr, ",")) {
-        char *c = std::strchr(p, ':');
-        if (c != nullptr) ports[std::string(p, c)] = std::atoi(c + 1);
-    }
-    return ports;
 }
 
 struct Figures {
@@ -99,7 +88,7 @@ void WriteSettings(const std::wstring &ini, int port) {
 }  // namespace
 
 int main() {
-    const std::map<std::string, int> agents = AgentPorts();
+    const std::map<std::string, int> agents = testagents::AgentPorts();
     if (agents.count("duplex_disk_stapler") == 0 || agents.count("v1_only") == 0) {
         std::fprintf(stderr, "start the agents first: scripts/bench-netlib.sh\n");
         return 1;
@@ -140,19 +129,12 @@ int main() {
     std::printf("  v1-only agent, 5 runs:     median %7.1f ms, min %7.1f, max %7.1f  (the v2c question waits out its time-out first; result %d)\n",
                 f.dMedian, f.dMin, f.dMax, f.nResult);
 
-    SOCKET silent = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in addr = {};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(silent, reinterpret_cast<sockaddr *>(&addr), sizeof(addr));
-    int cb = sizeof(addr);
-    getsockname(silent, reinterpret_cast<sockaddr *>(&addr), &cb);
-    WriteSettings(ini, ntohs(addr.sin_port));
+    testagents::SilentSocket silent;
+    WriteSettings(ini, silent.Port());
     f = Runs(dll, 3);
     const double waits = 2.0 * defaults.dwTimeoutMs * (defaults.dwRetries + 1);
     std::printf("  silent socket, 3 runs:     median %7.1f ms, min %7.1f, max %7.1f  (goal 1500 ms; the settings' waits add up to %.0f ms; result %d)\n",
                 f.dMedian, f.dMin, f.dMax, waits, f.nResult);
-    closesocket(silent);
 
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kPortKey.c_str());
     DeleteFileW(dll.c_str());

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -14,25 +13,17 @@
 #include "common/handles.h"
 #include "host/plugin_host.h"
 #include "optiontree/auto_config.h"
+#include "netlib/test_agents.h"
 #include "support/import_patch.h"
 
 using oemui::NetLibRecord;
+using testagents::AgentPorts;
+using testagents::SilentSocket;
 
 namespace {
 
 const std::wstring kStandardRoot =
     L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\";
-
-std::map<std::string, int> AgentPorts() {
-    std::map<std::string, int> ports;
-    char sz[512] = {};
-    if (GetEnvironmentVariableA("OEMUN_TEST_AGENTS", sz, sizeof(sz)) == 0) return ports;
-    for (char *pItem = std::strtok(sz, ","); pItem != nullptr; pItem = std::strtok(nullptr, ",")) {
-        char *pColon = std::strchr(pItem, ':');
-        if (pColon != nullptr) ports[std::string(pItem, pColon)] = std::atoi(pColon + 1);
-    }
-    return ports;
-}
 
 // What the plug-in sends when the driver offers every option.
 NetLibRecord FullRequest() {
@@ -42,32 +33,6 @@ NetLibRecord FullRequest() {
     r.bSupportMpTray = 1;
     return r;
 }
-
-// A UDP socket on 127.0.0.1 that receives and never answers: a dead printer.
-class SilentSocket {
-public:
-    SilentSocket() {
-        WSADATA wsa;
-        WSAStartup(MAKEWORD(2, 2), &wsa);
-        m_socket = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-        sockaddr_in addr = {};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(m_socket, reinterpret_cast<sockaddr *>(&addr), sizeof(addr));
-        int cb = sizeof(addr);
-        getsockname(m_socket, reinterpret_cast<sockaddr *>(&addr), &cb);
-        m_port = ntohs(addr.sin_port);
-    }
-    ~SilentSocket() {
-        closesocket(m_socket);
-        WSACleanup();
-    }
-    int Port() const { return m_port; }
-
-private:
-    SOCKET m_socket;
-    int m_port = 0;
-};
 
 class SnmpLibrary : public ::testing::Test {
 protected:
