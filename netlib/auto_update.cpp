@@ -32,6 +32,7 @@ bool IsHostName(const char *pszName) {
     if (pszName == nullptr) return false;
     size_t cch = 0;
     size_t cchLabel = 0;
+    bool bNumericLabel = true;
     char chPrev = '.';
     for (const char *p = pszName; *p != '\0'; ++p, ++cch) {
         const char ch = *p;
@@ -39,15 +40,19 @@ bool IsHostName(const char *pszName) {
         if (ch == '.') {
             if (cchLabel == 0 || chPrev == '-') return false;
             cchLabel = 0;
+            bNumericLabel = true;
         } else if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
                    (ch == '-' && cchLabel != 0)) {
             if (++cchLabel > 63) return false;
+            bNumericLabel = bNumericLabel && ch >= '0' && ch <= '9';
         } else {
             return false;
         }
         chPrev = ch;
     }
-    return cch != 0 && chPrev != '-' && chPrev != '.';
+    // A last label of digits only is a malformed address ("10.1.2"), which
+    // resolvers would read as an address in some legacy short form.
+    return cch != 0 && chPrev != '-' && chPrev != '.' && !bNumericLabel;
 }
 
 bool ResolvePortTarget(const char *pszPortName, in_addr *pAddr, TraceFn pfnTrace, void *pTraceContext) {

@@ -22,7 +22,7 @@ constexpr size_t kMaxPortName = 255;
 bool ResolvePortTarget(const char *pszPortName, in_addr *pAddr, TraceFn pfnTrace, void *pTraceContext);
 
 // A well-formed DNS host name: labels of letters, digits and hyphens, at
-// most 63 characters each and 253 in all.
+// most 63 characters each and 253 in all, the last one not all digits.
 bool IsHostName(const char *pszName);
 
 // Asks the printer at addr and writes the answers into the words the record

@@ -14,6 +14,7 @@
 #include "host/plugin_host.h"
 #include "optiontree/auto_config.h"
 #include "netlib/test_agents.h"
+#include "netlib/test_packets.h"
 #include "support/import_patch.h"
 
 using oemui::NetLibRecord;
@@ -165,6 +166,17 @@ TEST_F(SnmpLibrary, BadInputAnswersZeroAndChangesNothing) {
     NetLibRecord record = FullRequest();
     EXPECT_EQ(Call(nullptr, &record), 0);
     EXPECT_EQ(Call(live.c_str(), nullptr), 0);
+
+    // An agent that answers every question, v2c and v1, with genErr.
+    testagents::FakeAgent refusing([](const oemun::Message &r, int) {
+        return std::vector<testagents::Datagram>{
+            {testpackets::Message(r.lVersion, "public", oemun::kPduResponse, r.lRequestId, 5, 1, {})}};
+    });
+    Settings({{L"Port", std::to_wstring(refusing.Port())}});
+    const NetLibRecord before = record;
+    EXPECT_EQ(Call(live.c_str(), &record), 0);
+    EXPECT_EQ(std::memcmp(&record, &before, sizeof(record)), 0);
+    EXPECT_EQ(refusing.Seen().size(), 2u);  // asked once in each version
 }
 
 TEST_F(SnmpLibrary, SilentPrinterAnswersZero) {

@@ -5,18 +5,19 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "auto_update.h"
+#include "netlib/test_agents.h"
 #include "netlib/test_packets.h"
 #include "printer_query.h"
 #include "settings.h"
 
 using namespace oemun;
+using testagents::Datagram;
+using testagents::FakeAgent;
+using testagents::Responder;
 
 namespace {
 
@@ -101,12 +102,12 @@ TEST(Targets, AddressesAndHostNames) {
         bool bAddress;
         bool bHostName;
     } const cases[] = {
-        {"192.0.2.10", true, true},   {"127.0.0.1", true, true},     {"0.0.0.0", false, true},
-        {"255.255.255.255", false, true}, {"224.0.0.1", false, true}, {"1.2.3", false, true},
-        {"1.2.3.4.5", false, true},   {"1.2.3.256", false, true},    {"01.2.3.0004", false, true},
-        {"printer-7.example", false, true}, {"-printer", false, false}, {"printer-", false, false},
-        {"a..b", false, false},       {"print er", false, false},    {"", false, false},
-        {"1.2.3.4 ", false, false},   {"x;rm", false, false},
+        {"192.0.2.10", true, false},     {"127.0.0.1", true, false},   {"0.0.0.0", false, false},
+        {"255.255.255.255", false, false}, {"224.0.0.1", false, false}, {"1.2.3", false, false},
+        {"1.2.3.4.5", false, false},     {"1.2.3.256", false, false},  {"01.2.3.0004", false, false},
+        {"printer-7.example", false, true}, {"lp1", false, true},     {"-printer", false, false},
+        {"printer-", false, false},      {"a..b", false, false},       {"print er", false, false},
+        {"", false, false},              {"1.2.3.4 ", false, false},   {"x;rm", false, false},
     };
     for (const Case &c : cases) {
         in_addr addr = {};
@@ -156,82 +157,6 @@ TEST(LibrarySettings, ValuesAreClampedToTheirBounds) {
     }
     DeleteFileW(ini.c_str());
 }
-
-// An agent in this process on 127.0.0.1: each request it receives goes to a
-// responder that returns the datagrams to send back (from the agent's own
-// socket, or from a second socket on another port).
-struct Datagram {
-    std::vector<uint8_t> bytes;
-    bool bFromOtherPort = false;
-};
-using Responder = std::function<std::vector<Datagram>(const Message &request, int nRequest)>;
-
-class FakeAgent {
-public:
-    explicit FakeAgent(Responder responder) : m_responder(std::move(responder)) {
-        WSADATA wsa;
-        WSAStartup(MAKEWORD(2, 2), &wsa);
-        m_socket = Bound();
-        m_other = Bound();
-        sockaddr_in addr = {};
-        int cb = sizeof(addr);
-        getsockname(m_socket, reinterpret_cast<sockaddr *>(&addr), &cb);
-        m_port = ntohs(addr.sin_port);
-        m_thread = std::thread([this] { Serve(); });
-    }
-    ~FakeAgent() {
-        m_stop = true;
-        m_thread.join();
-        closesocket(m_socket);
-        closesocket(m_other);
-        WSACleanup();
-    }
-    sockaddr_in Target() const {
-        sockaddr_in a = {};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(static_cast<u_short>(m_port));
-        return a;
-    }
-    std::vector<std::pair<int32_t, uint8_t>> Seen() const { return m_seen; }  // version, PDU type
-
-private:
-    static SOCKET Bound() {
-        SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-        sockaddr_in a = {};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(s, reinterpret_cast<sockaddr *>(&a), sizeof(a));
-        return s;
-    }
-    void Serve() {
-        std::vector<uint8_t> buffer(65536);
-        while (!m_stop) {
-            fd_set set;
-            FD_ZERO(&set);
-            FD_SET(m_socket, &set);
-            timeval tv = {0, 20000};
-            if (select(0, &set, nullptr, nullptr, &tv) != 1) continue;
-            sockaddr_in from = {};
-            int cbFrom = sizeof(from);
-            const int cb = recvfrom(m_socket, reinterpret_cast<char *>(buffer.data()), static_cast<int>(buffer.size()), 0,
-                                    reinterpret_cast<sockaddr *>(&from), &cbFrom);
-            Message request;
-            if (cb <= 0 || !DecodeMessage(buffer.data(), static_cast<size_t>(cb), &request)) continue;
-            m_seen.push_back({request.lVersion, request.bPduType});
-            for (const Datagram &d : m_responder(request, static_cast<int>(m_seen.size())))
-                sendto(d.bFromOtherPort ? m_other : m_socket, reinterpret_cast<const char *>(d.bytes.data()),
-                       static_cast<int>(d.bytes.size()), 0, reinterpret_cast<sockaddr *>(&from), cbFrom);
-        }
-    }
-
-    Responder m_responder;
-    SOCKET m_socket, m_other;
-    int m_port = 0;
-    std::atomic<bool> m_stop{false};
-    std::vector<std::pair<int32_t, uint8_t>> m_seen;
-    std::thread m_thread;
-};
 
 const std::string kPathType = "1.3.6.1.2.1.43.13.4.1.9";
 

@@ -147,8 +147,14 @@ def stop(state_dir):
         if not name.endswith(".pid"):
             continue
         path = os.path.join(state_dir, name)
+        conf = os.path.join(state_dir, name[:-4] + ".conf")
         try:
             pid = int(open(path).read().strip())
+            # Only an agent this script started with that configuration: a
+            # stale file may name a process id that is now someone else's.
+            with open("/proc/%d/cmdline" % pid, "rb") as f:
+                if conf.encode() not in f.read().split(b"\0"):
+                    raise ProcessLookupError
             os.kill(pid, signal.SIGTERM)
             for _ in range(50):
                 if reap(pid):
@@ -158,7 +164,7 @@ def stop(state_dir):
             else:
                 os.kill(pid, signal.SIGKILL)
                 reap(pid)
-        except (ValueError, ProcessLookupError, PermissionError):
+        except (ValueError, OSError):
             pass
         os.remove(path)
 
