@@ -1,5 +1,6 @@
 // Whole SNMP_AutoUpdate runs of the driver package's OEMUN.DLL, loaded and
-// unloaded around each run as the plug-in does: against a live agent on this
+// unloaded around each run as the plug-in does, with the plug-in itself
+// loaded in the process as it is when it calls the library: against a live agent on this
 // machine (goal: 50 ms), against a v1-only agent, and against a socket that
 // never answers (goal: 1.5 s with the default settings). Live runs are also
 // shown against one bare SNMP round trip to the same agent, measured here.
@@ -107,6 +108,14 @@ int main() {
     RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPortKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr);
     RegSetValueExW(hKey, L"IPAddress", 0, REG_SZ, reinterpret_cast<const BYTE *>(L"127.0.0.1"), 20);
     RegCloseKey(hKey);
+
+    // The plug-in brings the spooler's DLL that the library imports too;
+    // without it each run would also load and unload that.
+    const std::wstring plugin = oemuihost::ExecutableDirectory() + L"..\\package\\OEMUI.DLL";
+    if (LoadLibraryW(plugin.c_str()) == nullptr) {
+        std::fprintf(stderr, "cannot load the driver package's OEMUI.DLL\n");
+        return 1;
+    }
 
     oemun::Settings defaults;
     oemun::DefaultSettings(&defaults);
