@@ -25,6 +25,7 @@ namespace {
 
 const std::wstring kStandardRoot =
     L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\";
+const std::wstring kMakerRoot = L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Talix Network Printer Port\\";
 
 // What the plug-in sends when the driver offers every option.
 NetLibRecord FullRequest() {
@@ -56,7 +57,7 @@ protected:
         DeleteFileW((m_dir + L"OEMUN.DLL").c_str());
         DeleteFileW((m_dir + L"OEMUN.INI").c_str());
         RemoveDirectoryW(m_dir.c_str());
-        for (const std::wstring &port : m_ports) RegDeleteTreeW(HKEY_LOCAL_MACHINE, (kStandardRoot + port).c_str());
+        for (const std::wstring &key : m_keys) RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
     }
 
     void Settings(const std::map<std::wstring, std::wstring> &values) {
@@ -64,17 +65,25 @@ protected:
         WritePrivateProfileStringW(L"SNMP", nullptr, nullptr, ini.c_str());
         for (const auto &v : values) WritePrivateProfileStringW(L"SNMP", v.first.c_str(), v.second.c_str(), ini.c_str());
     }
-    // A Standard TCP/IP port as the port monitor keeps it.
-    std::string Port(const std::wstring &name, const std::wstring &address, const std::wstring &host = L"") {
+    // A port as the Standard TCP/IP port monitor keeps it, or (values
+    // {"IP", address}) as the maker's port monitor does.
+    std::string Port(const std::wstring &name, const std::wstring &address, const std::wstring &host = L"",
+                     const std::wstring &root = kStandardRoot) {
         oemui::RegKey key;
-        EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kStandardRoot + name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, key.put(), nullptr),
+        EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (root + name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  key.put(), nullptr),
                   ERROR_SUCCESS);
-        RegSetValueExW(key.get(), L"IPAddress", 0, REG_SZ, reinterpret_cast<const BYTE *>(address.c_str()),
-                       static_cast<DWORD>((address.size() + 1) * sizeof(wchar_t)));
-        RegSetValueExW(key.get(), L"HostName", 0, REG_SZ, reinterpret_cast<const BYTE *>(host.c_str()),
-                       static_cast<DWORD>((host.size() + 1) * sizeof(wchar_t)));
-        m_ports.push_back(name);
+        auto setText = [&key](const wchar_t *pszName, const std::wstring &text) {
+            RegSetValueExW(key.get(), pszName, 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        };
+        if (root == kStandardRoot) {
+            setText(L"IPAddress", address);
+            setText(L"HostName", host);
+        } else {
+            setText(L"IP", address);
+        }
+        m_keys.push_back(root + name);
         return std::string(name.begin(), name.end());
     }
     SHORT Call(const char *pszPort, NetLibRecord *pRecord) {
@@ -85,7 +94,7 @@ protected:
     std::wstring m_dir;
     HMODULE m_hModule = nullptr;
     oemui::PFN_SNMP_AutoUpdate m_pfn = nullptr;
-    std::vector<std::wstring> m_ports;
+    std::vector<std::wstring> m_keys;
 };
 
 TEST_F(SnmpLibrary, EachPrinterProfileGivesItsRecord) {
@@ -117,6 +126,16 @@ TEST_F(SnmpLibrary, EachPrinterProfileGivesItsRecord) {
         EXPECT_EQ(record.sHardDisk, c.sDisk);
         EXPECT_EQ(record.sFinisher, c.sFinisher);
         EXPECT_EQ(std::memcmp(&record, &expected, sizeof(record)), 0) << "a word that is not an answer changed";
+    }
+
+    // The printer found by host name, and through the maker's port monitor.
+    Settings({{L"Port", std::to_wstring(agents.at("trays"))}});
+    for (const std::string &other : {Port(L"NETLIB_BYNAME", L"", L"localhost"),
+                                     Port(L"NETLIB_MAKER", L"127.0.0.1", L"", kMakerRoot)}) {
+        SCOPED_TRACE(other);
+        NetLibRecord record = FullRequest();
+        EXPECT_EQ(Call(other.c_str(), &record), 1);
+        EXPECT_EQ(record.sTrayConfig, 11);
     }
 
     // Only asked words are answered: a driver without trays or disk items.
