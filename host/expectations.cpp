@@ -155,10 +155,11 @@ bool CheckControl(const std::vector<std::wstring> &a, const StepContext &ctx, st
     return same || Mismatch(label, want, got, pError);
 }
 
-HWND TitleWindow(const StepContext &ctx) { return ctx.hDialog != nullptr ? ctx.hDialog : ctx.hSheet; }
-
+// The title is the dialog's, else the sheet's; the extended style the
+// dialog's, else the current page's (where a mirrored layout shows).
 bool CheckWindow(const std::vector<std::wstring> &a, const StepContext &ctx, std::wstring *pError) {
-    HWND hWnd = TitleWindow(ctx);
+    std::wstring ignored;
+    HWND hWnd = ctx.hDialog != nullptr ? ctx.hDialog : Is(a[0], L"title") ? ctx.hSheet : TargetWindow(ctx, &ignored);
     if (hWnd == nullptr) {
         *pError = L"no dialog or sheet is open";
         return false;

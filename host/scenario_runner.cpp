@@ -262,8 +262,15 @@ bool ScenarioRunner::Screenshot(const std::wstring &path, std::wstring *pError) 
         GdiFlush();
         Sleep(20);
     }
-    if (!SaveWindowPng(hWnd, path, pError)) return false;
-    m_report.Add(L"sheet", L"screenshot of \"" + WindowText(hWnd) + L"\" saved to " + path);
+    // %TEMP% and the like, so that a scenario need not know the machine.
+    wchar_t szPath[MAX_PATH] = {};
+    const DWORD cch = ExpandEnvironmentStringsW(path.c_str(), szPath, MAX_PATH);
+    if (cch == 0 || cch > MAX_PATH) {
+        *pError = L"the path " + path + L" is too long";
+        return false;
+    }
+    if (!SaveWindowPng(hWnd, szPath, pError)) return false;
+    m_report.Add(L"sheet", L"screenshot of \"" + WindowText(hWnd) + L"\" saved to " + szPath);
     return true;
 }
 
