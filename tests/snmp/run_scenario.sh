@@ -9,6 +9,7 @@ build=$1
 scenario=$2
 port=${OEMUN_TEST_AGENTS##*:}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+export WINEPREFIX="${WINEPREFIX:-$build/wineprefix}"
 dir="$build/snmp-scenario"
 mkdir -p "$dir"
 cp "$build/package/OEMUI.DLL" "$build/package/OEMUN.DLL" "$dir/"
