@@ -13,6 +13,7 @@
 #include "host/interactive.h"
 #include "host/plugin_host.h"
 #include "host/printer_install.h"
+#include "host/probe.h"
 #include "host/scenario.h"
 #include "host/scenario_runner.h"
 
@@ -29,7 +30,9 @@ int Usage() {
         L"  show MODEL-DIR|PRINTER [--properties] [--screenshot FILE.bmp] [--dll PATH]\n"
         L"      open a real property sheet; OK prints the resulting device mode\n"
         L"  install MODEL-DIR [--name NAME] [--port PORT]\n"
-        L"  uninstall NAME\n");
+        L"  uninstall NAME\n"
+        L"  probe PORT|ADDRESS [--settings INI] [--community C] [--udp-port N] [--timeout MS] [--retries N]\n"
+        L"      show what the SNMP network library reads from the printer and the record it would return\n");
     return 2;
 }
 
@@ -170,6 +173,7 @@ int wmain(int argc, wchar_t **argv) {
     ShowOptions show;
     bool json = false;
     std::wstring name, port;
+    ProbeOptions probe;
     for (int i = 2; i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -189,6 +193,16 @@ int wmain(int argc, wchar_t **argv) {
             name = argv[++i];
         else if (arg == L"--port" && hasValue)
             port = argv[++i];
+        else if (arg == L"--settings" && hasValue)
+            probe.settingsPath = argv[++i];
+        else if (arg == L"--community" && hasValue)
+            probe.overrides.push_back({L"Community", argv[++i]});
+        else if (arg == L"--udp-port" && hasValue)
+            probe.overrides.push_back({L"Port", argv[++i]});
+        else if (arg == L"--timeout" && hasValue)
+            probe.overrides.push_back({L"Timeout", argv[++i]});
+        else if (arg == L"--retries" && hasValue)
+            probe.overrides.push_back({L"Retries", argv[++i]});
         else if (!arg.empty() && arg[0] != L'-')
             positional.push_back(arg);
         else
@@ -206,5 +220,9 @@ int wmain(int argc, wchar_t **argv) {
     }
     if (command == L"install" && positional.size() == 1) return InstallCommand(positional[0], name, port);
     if (command == L"uninstall" && positional.size() == 1) return UninstallCommand(positional[0], dllPath);
+    if (command == L"probe" && positional.size() == 1) {
+        probe.target = positional[0];
+        return RunProbe(probe);
+    }
     return Usage();
 }

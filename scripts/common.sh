@@ -10,7 +10,7 @@ export WINEPREFIX="$OEMUI_BUILD_DIR/wineprefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-OEMUI_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb xauth
+OEMUI_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb xauth snmpd
                 googletest imagemagick x11-utils python3)
 
 oemui_install_packages() {

@@ -8,30 +8,11 @@
 #include <cwchar>
 
 #include "optiontree/auto_config.h"
+#include "settings.h"
 
 namespace {
 
 constexpr DWORD kValueCch = 32;
-
-// The INI beside this module: its path with the extension replaced.
-bool GetConfigPath(wchar_t *pszPath, DWORD cchPath) {
-    HMODULE hSelf = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&GetConfigPath), &hSelf)) {
-        return false;
-    }
-    const DWORD cch = GetModuleFileNameW(hSelf, pszPath, cchPath);
-    if (cch == 0 || cch >= cchPath) return false;
-    wchar_t *pDot = std::wcsrchr(pszPath, L'.');
-    wchar_t *pSlash = std::wcsrchr(pszPath, L'\\');
-    if (pDot == nullptr || (pSlash != nullptr && pDot < pSlash)) return false;
-    if (static_cast<DWORD>(pDot - pszPath) + 5 > cchPath) return false;
-    pDot[1] = L'I';
-    pDot[2] = L'N';
-    pDot[3] = L'I';
-    pDot[4] = L'\0';
-    return true;
-}
 
 // A signed integer key; false when the key is absent or not a number.
 bool ReadAnswer(const wchar_t *pszSection, const wchar_t *pszKey, const wchar_t *pszPath, long *plValue) {
@@ -91,7 +72,7 @@ extern "C" SHORT WINAPI SNMP_AutoUpdate(LPCSTR pszPortName, oemui::NetLibRecord 
                                         DWORD dwReserved) {
     if (pszPortName == nullptr || pRecord == nullptr) return 0;
     wchar_t szPath[MAX_PATH];
-    if (!GetConfigPath(szPath, MAX_PATH)) return 0;
+    if (!oemun::SettingsPathBeside(oemun::ModuleOfThisCode(), szPath, MAX_PATH)) return 0;
     wchar_t szSection[MAX_PATH];
     if (MultiByteToWideChar(CP_ACP, 0, pszPortName, -1, szSection, MAX_PATH) <= 0) return 0;
 
