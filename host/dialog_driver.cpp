@@ -456,7 +456,10 @@ void PumpPending(HWND hDlg) {
 }
 
 bool DialogAction(HWND hWnd, HWND hSheet, const std::wstring &action, std::wstring *pError) {
-    const bool page = hSheet != nullptr && GetParent(hWnd) == hSheet;
+    // A modal dialog owned by the sheet also has the sheet as GetParent:
+    // only a child window is one of its pages.
+    const bool page = hSheet != nullptr && (GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD) != 0 &&
+                      GetParent(hWnd) == hSheet;
     if (Is(action, L"help") && page) {
         SendMessageW(hSheet, PSM_PRESSBUTTON, PSBTN_HELP, 0);
         return true;

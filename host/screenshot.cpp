@@ -73,6 +73,16 @@ namespace {
 // The window as the screen shows it: bottom-up 24-bit rows, each padded to 4 bytes.
 bool CaptureWindow(HWND hWnd, BITMAPINFOHEADER *pHeader, std::vector<BYTE> *pPixels, std::wstring *pError) {
     RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    // Controls that paint late (posted repaints, the X server's own flush)
+    // would be missing from the copy: let the queue run dry first.
+    for (int round = 0; round < 3; ++round) {
+        MSG msg;
+        // Paint messages only: a timer dispatched here could run the
+        // scenario's next steps from inside the capture.
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) DispatchMessageW(&msg);
+        GdiFlush();
+        Sleep(30);
+    }
     RECT rc = {};
     GetWindowRect(hWnd, &rc);
     const int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
