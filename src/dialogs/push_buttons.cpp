@@ -30,8 +30,6 @@ LONG APIENTRY JobAccountingButtonCallback(PCPSUICBPARAM pCallbackParam) {
 
 // The three dialogs are not built yet. Until each moves into its own file
 // under dialogs/, pressing its button changes nothing.
-LONG ShowPrintAndHoldDialog(HWND, ModelConfig *) { return CPSUICB_ACTION_NONE; }
 LONG ShowCopiesSettingDialog(HWND, ModelConfig *) { return CPSUICB_ACTION_NONE; }
-LONG ShowJobAccountingDialog(HWND, ModelConfig *) { return CPSUICB_ACTION_NONE; }
 
 }  // namespace oemui

@@ -1,0 +1,63 @@
+// What the Print and Hold and the Job Accounting dialogs share: the
+// passcode length limits, the passcode check with its message, the rule
+// that replaces an unusable name, the name seeded from the Windows user, and
+// copies between the device mode's fixed-width fields and working buffers.
+#pragma once
+
+#include <windows.h>
+
+namespace oemui {
+
+struct ModelConfig;
+
+// Longest text a dialog reads back from a field for the passcode check.
+constexpr int kCheckFieldCch = 259;
+
+struct PassLimits {
+    SHORT sMin;
+    SHORT sMax;
+};
+
+// The model's limits made safe for a field that stores at most nCeiling
+// characters: the maximum clamped to 1..nCeiling, the minimum to 0..maximum.
+// A maximum above the stored field would accept a passcode that is silently
+// cut when stored, and the job could never be released.
+PassLimits ClampPassLimits(int nMin, int nMax, int nCeiling);
+
+// True when the text holds no character above U+007F, no "/" and no "\":
+// the printer keeps jobs in folders named after user and job names.
+bool IsUsableName(const wchar_t *pszName);
+
+// Empty or unusable text in pszName becomes pszFallback.
+void ReplaceUnusableName(wchar_t *pszName, size_t cchName, const wchar_t *pszFallback);
+
+// The Windows user name with a capacity of cchCapacity characters including
+// the terminator: "Unknown" when unusable, empty when it does not fit.
+void SeedFromWindowsUser(wchar_t *pszDest, size_t cchCapacity);
+
+// The text of control id, at most cchMax characters (pszDest holds cchMax + 1).
+void ReadFieldText(HWND hDlg, int id, wchar_t *pszDest, int cchMax);
+
+// EM_LIMITTEXT with at least one character: a limit of 0 means "no limit".
+void LimitFieldText(HWND hDlg, int id, int cchMax);
+
+// Compares the passcode field 1020 with its confirmation 1349 against the
+// record's limits. On a mismatch shows the "Invalid Passcode" message of the
+// dialog's string-table section, formatted with the two limits, and returns
+// false. bEmptyPasses: two empty fields pass whatever the limits say.
+bool CheckPasscodePair(HWND hDlg, const ModelConfig *pConfig, const wchar_t *pszDialogName, bool bEmptyPasses);
+
+// A device-mode field of cchField characters, terminated only when shorter,
+// into a terminated buffer of cchDest characters.
+void CopyFromField(wchar_t *pszDest, size_t cchDest, const wchar_t *pField, size_t cchField);
+
+// Text into a device-mode field of cchField characters: cut to the field,
+// the rest zero-filled (so no terminator when it fills the field).
+void StoreInField(wchar_t *pField, size_t cchField, const wchar_t *pszText);
+
+template <size_t N>
+void StoreInField(wchar_t (&field)[N], const wchar_t *pszText) {
+    StoreInField(field, N, pszText);
+}
+
+}  // namespace oemui
