@@ -6,6 +6,8 @@
 #include "common/model_text.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
+#include "ui/captions.h"
+#include "ui/modal_dialog.h"
 
 namespace oemui {
 
@@ -108,6 +110,31 @@ void StoreInField(wchar_t *pField, size_t cchField, const wchar_t *pszText) {
     if (pField == nullptr) return;
     const size_t cch = pszText == nullptr ? 0 : LengthCchW(pszText, cchField);
     for (size_t i = 0; i < cchField; ++i) pField[i] = i < cch ? pszText[i] : L'\0';
+}
+
+void OpenPasscodeDialog(HWND hDlg, ModelConfig &config, const PasscodeDialogKind &kind) {
+    RemoveContextHelpOnNewerSystems(hDlg);
+    SetWindowLongPtrW(hDlg, DWLP_USER, reinterpret_cast<LONG_PTR>(&config));
+    config.hCurrentDlg = hDlg;
+    config.dwCurrentTemplate = ChooseTemplate(kind.wTemplate, kind.wTemplateRtl);
+
+    wchar_t szTitle[kProfileTextCch];
+    config.pDat->SetDialogSection(kind.pszName);
+    config.pDat->ReadText(L"Caption", szTitle);
+    SetWindowTextW(hDlg, szTitle);
+
+    config.pIni->SetSection(L"Common");
+    const PassLimits limits = ClampPassLimits(config.pIni->ReadInt(kind.pszMinKey, kind.nDefaultLen),
+                                              config.pIni->ReadInt(kind.pszMaxKey, kind.nDefaultLen), kind.nCeiling);
+    config.sMinPassLen = limits.sMin;
+    config.sMaxPassLen = limits.sMax;
+    TranslateDialog(hDlg, &config, kind.pszName);
+    // The caption pass may leave the string table on another section.
+    config.pDat->SetDialogSection(kind.pszName);
+}
+
+ModelConfig *PasscodeDialogRecord(HWND hDlg) {
+    return reinterpret_cast<ModelConfig *>(GetWindowLongPtrW(hDlg, DWLP_USER));
 }
 
 }  // namespace oemui

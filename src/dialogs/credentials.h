@@ -60,4 +60,41 @@ void StoreInField(wchar_t (&field)[N], const wchar_t *pszText) {
     StoreInField(field, N, pszText);
 }
 
+// How one of the two passcode dialogs opens.
+struct PasscodeDialogKind {
+    const wchar_t *pszName;  // string-table section "<name> Dialog"
+    WORD wTemplate;
+    WORD wTemplateRtl;
+    const wchar_t *pszMinKey;  // model INI [Common] limits
+    const wchar_t *pszMaxKey;
+    int nDefaultLen;  // both limits when the model gives none
+    int nCeiling;     // longest passcode the stored field takes
+};
+
+// The opening both dialogs share: context help off on newer systems, the
+// record in DWLP_USER, the current dialog and template, the title, the
+// clamped limits (before the caption pass formats hints with them), and
+// the caption-and-hint pass.
+void OpenPasscodeDialog(HWND hDlg, ModelConfig &config, const PasscodeDialogKind &kind);
+
+// The record of a dialog opened with OpenPasscodeDialog; null before.
+ModelConfig *PasscodeDialogRecord(HWND hDlg);
+
+// Dialog procedure of a passcode dialog: messages before WM_INITDIALOG are
+// ignored, and every message answers 0 so that the dialog manager sets no
+// initial focus.
+template <void (*pfnInit)(HWND, ModelConfig &), void (*pfnCommand)(HWND, ModelConfig &, WORD, WORD),
+          void (*pfnHelp)(const ModelConfig &)>
+INT_PTR CALLBACK PasscodeDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == WM_INITDIALOG) {
+        if (lParam != 0) pfnInit(hDlg, *reinterpret_cast<ModelConfig *>(lParam));
+        return FALSE;
+    }
+    ModelConfig *pConfig = PasscodeDialogRecord(hDlg);
+    if (pConfig == nullptr) return FALSE;
+    if (uMsg == WM_COMMAND) pfnCommand(hDlg, *pConfig, LOWORD(wParam), HIWORD(wParam));
+    if (uMsg == WM_HELP) pfnHelp(*pConfig);
+    return FALSE;
+}
+
 }  // namespace oemui

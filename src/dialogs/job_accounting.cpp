@@ -10,7 +10,6 @@
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
 #include "troubleshooting/html_help.h"
-#include "ui/captions.h"
 #include "ui/modal_dialog.h"
 
 namespace oemui {
@@ -18,8 +17,6 @@ namespace {
 
 constexpr wchar_t kDialogName[] = L"Job Accounting";
 constexpr int kCredentialCch = static_cast<int>(kJobAccountCch) - 1;
-
-ModelConfig *RecordOf(HWND hDlg) { return reinterpret_cast<ModelConfig *>(GetWindowLongPtrW(hDlg, DWLP_USER)); }
 
 // A credential from the printer data into a zero-filled buffer of
 // kJobAccountCch characters. Missing, or longer than the buffer takes: empty.
@@ -60,24 +57,9 @@ void ShowPassword(HWND hDlg, ModelConfig &config) {
 }
 
 void OnInitDialog(HWND hDlg, ModelConfig &config) {
-    RemoveContextHelpOnNewerSystems(hDlg);
-    SetWindowLongPtrW(hDlg, DWLP_USER, reinterpret_cast<LONG_PTR>(&config));
-    config.hCurrentDlg = hDlg;
-    config.dwCurrentTemplate = ChooseTemplate(IDD_JOB_ACCOUNTING, IDD_JOB_ACCOUNTING_RTL);
-
-    wchar_t szTitle[kProfileTextCch];
-    config.pDat->SetDialogSection(kDialogName);
-    config.pDat->ReadText(L"Caption", szTitle);
-    SetWindowTextW(hDlg, szTitle);
-
-    config.pIni->SetSection(L"Common");
-    const PassLimits limits = ClampPassLimits(config.pIni->ReadInt(L"PrinterMinPassLen", kCredentialCch),
-                                              config.pIni->ReadInt(L"PrinterMaxPassLen", kCredentialCch),
-                                              kCredentialCch);
-    config.sMinPassLen = limits.sMin;
-    config.sMaxPassLen = limits.sMax;
-    TranslateDialog(hDlg, &config, kDialogName);
-
+    OpenPasscodeDialog(hDlg, config,
+                       {kDialogName, IDD_JOB_ACCOUNTING, IDD_JOB_ACCOUNTING_RTL, L"PrinterMinPassLen", L"PrinterMaxPassLen",
+                        kCredentialCch, kCredentialCch});
     AttachInputFilter(hDlg, IDC_JA_USER_ID, InputFilter::AccountId, kCredentialCch);
     AttachInputFilter(hDlg, IDC_JA_PASSWORD, InputFilter::AccountPassword, config.sMaxPassLen);
     AttachInputFilter(hDlg, IDC_JA_CONFIRM, InputFilter::AccountPassword, config.sMaxPassLen);
@@ -106,29 +88,16 @@ void OnOk(HWND hDlg, ModelConfig &config) {
 
 void OnHelp(const ModelConfig &config) { ShowHelpTopic(nullptr, &config, L"Html", L"Job Accounting.htm"); }
 
+void OnCommand(HWND hDlg, ModelConfig &config, WORD wId, WORD) {
+    if (wId == IDOK) OnOk(hDlg, config);
+    if (wId == IDCANCEL) EndDialog(hDlg, IDCANCEL);
+    if (wId == IDC_HELP_BUTTON) OnHelp(config);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK JobAccountingDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    if (uMsg == WM_INITDIALOG) {
-        auto *pConfig = reinterpret_cast<ModelConfig *>(lParam);
-        if (pConfig != nullptr) OnInitDialog(hDlg, *pConfig);
-        return FALSE;
-    }
-    ModelConfig *pConfig = RecordOf(hDlg);
-    if (pConfig == nullptr) return FALSE;
-    switch (uMsg) {
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) OnOk(hDlg, *pConfig);
-        if (LOWORD(wParam) == IDCANCEL) EndDialog(hDlg, IDCANCEL);
-        if (LOWORD(wParam) == IDC_HELP_BUTTON) OnHelp(*pConfig);
-        break;
-    case WM_HELP:
-        OnHelp(*pConfig);
-        break;
-    default:
-        break;
-    }
-    return FALSE;
+    return PasscodeDialogProc<OnInitDialog, OnCommand, OnHelp>(hDlg, uMsg, wParam, lParam);
 }
 
 LONG ShowJobAccountingDialog(HWND hOwner, ModelConfig *pConfig) {

@@ -12,7 +12,6 @@
 #include "settings/model_config.h"
 #include "settings/private_devmode.h"
 #include "troubleshooting/html_help.h"
-#include "ui/captions.h"
 #include "ui/layout.h"
 #include "ui/modal_dialog.h"
 
@@ -91,8 +90,6 @@ bool NeedsPasscode(const ModeControls &controls, int storeFlag) {
     }
     return false;
 }
-
-ModelConfig *RecordOf(HWND hDlg) { return reinterpret_cast<ModelConfig *>(GetWindowLongPtrW(hDlg, DWLP_USER)); }
 
 PrivateDevMode *JobBlock(const ModelConfig &config) {
     return config.pPsParam != nullptr ? static_cast<PrivateDevMode *>(config.pPsParam->pOEMDM) : nullptr;
@@ -210,31 +207,15 @@ void ShowPasscode(HWND hDlg, ModelConfig &config, const PrivateDevMode &dm) {
 }
 
 void OnInitDialog(HWND hDlg, ModelConfig &config) {
-    RemoveContextHelpOnNewerSystems(hDlg);
-    SetWindowLongPtrW(hDlg, DWLP_USER, reinterpret_cast<LONG_PTR>(&config));
-    config.hCurrentDlg = hDlg;
-    config.dwCurrentTemplate = ChooseTemplate(IDD_PRINT_AND_HOLD, IDD_PRINT_AND_HOLD_RTL);
-
-    wchar_t szTitle[kProfileTextCch];
-    config.pDat->SetDialogSection(kDialogName);
-    config.pDat->ReadText(L"Caption", szTitle);
-    SetWindowTextW(hDlg, szTitle);
-
-    // The limits are clamped before the hints are formatted with them.
-    config.pIni->SetSection(L"Common");
-    const PassLimits limits = ClampPassLimits(config.pIni->ReadInt(L"ExtrasMinPassLen", 4),
-                                              config.pIni->ReadInt(L"ExtrasMaxPassLen", 4), PasscodeFieldCch(config));
-    config.sMinPassLen = limits.sMin;
-    config.sMaxPassLen = limits.sMax;
-    TranslateDialog(hDlg, &config, kDialogName);
-
+    OpenPasscodeDialog(hDlg, config,
+                       {kDialogName, IDD_PRINT_AND_HOLD, IDD_PRINT_AND_HOLD_RTL, L"ExtrasMinPassLen", L"ExtrasMaxPassLen",
+                        4, PasscodeFieldCch(config)});
     const PrivateDevMode &dm = *JobBlock(config);
     int index = 0;
     int flag = 0;
     DecodeStoredMode(config, dm.sPrintMode, &index, &flag);
     config.sHoldIndex = static_cast<SHORT>(index);
     config.sStoreFlag = static_cast<SHORT>(flag);
-    config.pDat->SetDialogSection(kDialogName);
     FillModeList(hDlg, config);
     ApplyModeControls(hDlg, config, index, flag);
 
@@ -344,25 +325,7 @@ void OnCommand(HWND hDlg, ModelConfig &config, WORD wId, WORD wNotify) {
 }  // namespace
 
 INT_PTR CALLBACK PrintAndHoldDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    if (uMsg == WM_INITDIALOG) {
-        auto *pConfig = reinterpret_cast<ModelConfig *>(lParam);
-        if (pConfig != nullptr) OnInitDialog(hDlg, *pConfig);
-        // No initial focus from the dialog manager.
-        return FALSE;
-    }
-    ModelConfig *pConfig = RecordOf(hDlg);
-    if (pConfig == nullptr) return FALSE;
-    switch (uMsg) {
-    case WM_COMMAND:
-        OnCommand(hDlg, *pConfig, LOWORD(wParam), HIWORD(wParam));
-        break;
-    case WM_HELP:
-        OnHelp(*pConfig);
-        break;
-    default:
-        break;
-    }
-    return FALSE;
+    return PasscodeDialogProc<OnInitDialog, OnCommand, OnHelp>(hDlg, uMsg, wParam, lParam);
 }
 
 LONG ShowPrintAndHoldDialog(HWND hOwner, ModelConfig *pConfig) {

@@ -199,7 +199,9 @@ TEST_F(DialogSession, PrintAndHoldOnTalix) {
         EXPECT_STREQ(szTitle, L"Print and Hold");
         EXPECT_EQ(ModeEntries(h), (std::vector<std::wstring>{L"Normal", L"Proof", L"Confidential", L"Store", L"Spool", L"Delayed"}));
         EXPECT_EQ(Text(h, IDC_PH_JOB_NAME), L"Untitled");
-        EXPECT_FALSE(Text(h, IDC_PH_USER_ID).empty());
+        wchar_t szUser[20] = {};
+        DWORD cch = 20;
+        EXPECT_EQ(Text(h, IDC_PH_USER_ID), GetUserNameW(szUser, &cch) ? szUser : L"");
         EXPECT_FALSE(Visible(h, IDC_PH_PASSCODE));
         SelectMode(h, 2);
         EXPECT_TRUE(Visible(h, IDC_PH_PASSCODE));
@@ -233,6 +235,9 @@ TEST_F(DialogSession, PrintAndHoldOnTalix) {
     EXPECT_STREQ(Block(session).szUserId, L"Unknown");
     EXPECT_STREQ(Block(session).szJobName, L"Untitled");
     EXPECT_EQ(Block(session).sSecurePrint, 0);
+    EXPECT_TRUE(std::any_of(report.Entries().begin(), report.Entries().end(), [](const ReportEntry &e) {
+        return e.kind == L"sheet" && e.text.find(L"CPSFUNC_SET_RESULT(1)") != std::wstring::npos;
+    }));
 
     // The store flag carries over to Store: public, no passcode, code 7.
     PressWith(session, L"Print and Hold", {[](HWND h) {

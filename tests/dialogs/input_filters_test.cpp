@@ -15,7 +15,9 @@ using oemui::InputFilter;
 constexpr int kField = 1066;
 
 struct FilterFixture : ::testing::Test {
+    // A fresh field (the previous one goes) behind the filter.
     void Attach(InputFilter filter, int limit, SHORT sMin = 4, SHORT sMax = 8) {
+        DestroyWindow(GetDlgItem(rig.Dialog(), kField));
         rig.config.sMinPassLen = sMin;
         rig.config.sMaxPassLen = sMax;
         ASSERT_NE(rig.AddEdit(kField), nullptr);
@@ -39,11 +41,9 @@ TEST_F(FilterFixture, TypedCharactersPerFilter) {
         {InputFilter::AccountId, L"x/y\\z\x00FC", L"xyz", 3},
         {InputFilter::AccountPassword, L"p w!~\x007F\x00E9q", L"pw!~q", 3},
     };
-    int n = 0;
     for (const Case &c : cases) {
-        SCOPED_TRACE(n++);
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.filter) << " typed");
         DialogRig::beeps = 0;
-        DestroyWindow(GetDlgItem(rig.Dialog(), kField));
         Attach(c.filter, 64);
         rig.Type(kField, c.typed);
         EXPECT_EQ(rig.Text(kField), c.kept);
@@ -73,10 +73,8 @@ TEST_F(FilterFixture, LeftControlPasteChecksTheText) {
         {InputFilter::AccountPassword, "s3 cr", L"", 1},
         {InputFilter::AccountPassword, "abc", L"", 1},
     };
-    int n = 0;
     for (const Case &c : cases) {
-        SCOPED_TRACE(n++);
-        DestroyWindow(GetDlgItem(rig.Dialog(), kField));
+        SCOPED_TRACE(c.clip);
         Attach(c.filter, 64);
         SetClipboardText(rig.Dialog(), c.clip);
         DialogRig::beeps = 0;
@@ -102,10 +100,8 @@ TEST_F(FilterFixture, OtherPasteRoutesAreChecked) {
         {InputFilter::AccountId, "\xC4rger", L""},
         {InputFilter::AccountPassword, "ok!ok", L"ok!ok"},
     };
-    int n = 0;
     for (const Case &c : cases) {
-        SCOPED_TRACE(n++);
-        DestroyWindow(GetDlgItem(rig.Dialog(), kField));
+        SCOPED_TRACE(c.clip);
         Attach(c.filter, 64);
         SetClipboardText(rig.Dialog(), c.clip);
         SendDlgItemMessageW(rig.Dialog(), kField, WM_PASTE, 0, 0);
@@ -145,7 +141,6 @@ TEST_F(FilterFixture, HostileClipboardTexts) {
     EXPECT_EQ(std::wstring(L"NONUL").substr(0, pasted.size()), pasted);
 
     // A 300-digit passcode is outside the limits and is refused whole.
-    DestroyWindow(GetDlgItem(rig.Dialog(), kField));
     Attach(InputFilter::Passcode, 8);
     SetClipboardText(rig.Dialog(), std::string(300, '1'));
     rig.ControlV(kField, ControlKey::Left);
