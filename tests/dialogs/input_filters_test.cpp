@@ -147,28 +147,5 @@ TEST_F(FilterFixture, HostileClipboardTexts) {
     EXPECT_EQ(rig.Text(kField), L"");
 }
 
-TEST_F(FilterFixture, ControlCopyAndCutOnAccountId) {
-    Attach(InputFilter::AccountId, 32);
-    rig.SetText(kField, L"copyme");
-    SendDlgItemMessageW(rig.Dialog(), kField, EM_SETSEL, 0, -1);
-    SetClipboardText(rig.Dialog(), "before");
-    DialogRig::beeps = 0;
-    SetControlKey(ControlKey::Left);
-    SendDlgItemMessageW(rig.Dialog(), kField, WM_KEYDOWN, 'X', 1);
-    SendDlgItemMessageW(rig.Dialog(), kField, WM_CHAR, 0x18, 1);
-    SetControlKey(ControlKey::None);
-    EXPECT_EQ(rig.Text(kField), L"");
-    EXPECT_EQ(DialogRig::beeps, 1);
-    // The cut text pastes back through the checked path.
-    rig.ControlV(kField, ControlKey::Left);
-    EXPECT_EQ(rig.Text(kField), L"copyme");
-}
-
-TEST_F(FilterFixture, LimitOfZeroStillLimits) {
-    Attach(InputFilter::Passcode, 0);
-    rig.Type(kField, L"123");
-    EXPECT_EQ(rig.Text(kField), L"1");
-}
-
 }  // namespace
 }  // namespace dialogtest
