@@ -11,6 +11,8 @@
 
 namespace oemui {
 
+static_assert(kHelpButtonId == IDC_HELP_BUTTON, "the Help button of the templates");
+
 PassLimits ClampPassLimits(int nMin, int nMax, int nCeiling) {
     int nEffMax = nMax;
     if (nEffMax < 1) nEffMax = 1;

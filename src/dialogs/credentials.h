@@ -10,6 +10,9 @@ namespace oemui {
 
 struct ModelConfig;
 
+// The Help button of both dialogs (the resource scripts call it IDC_HELP_BUTTON).
+constexpr WORD kHelpButtonId = 9;
+
 // Longest text a dialog reads back from a field for the passcode check.
 constexpr int kCheckFieldCch = 259;
 
@@ -80,11 +83,15 @@ void OpenPasscodeDialog(HWND hDlg, ModelConfig &config, const PasscodeDialogKind
 // The record of a dialog opened with OpenPasscodeDialog; null before.
 ModelConfig *PasscodeDialogRecord(HWND hDlg);
 
-// Dialog procedure of a passcode dialog: messages before WM_INITDIALOG are
-// ignored, and every message answers 0 so that the dialog manager sets no
-// initial focus.
-template <void (*pfnInit)(HWND, ModelConfig &), void (*pfnCommand)(HWND, ModelConfig &, WORD, WORD),
-          void (*pfnHelp)(const ModelConfig &)>
+// Controls of a passcode dialog besides OK, Cancel and Help; nothing by default.
+inline void NoOtherControls(HWND, ModelConfig &, WORD, WORD) {}
+
+// Dialog procedure of a passcode dialog: OK, Cancel (2) and Help (button 9
+// and WM_HELP) as both dialogs have them, other controls to pfnCommand.
+// Messages before WM_INITDIALOG are ignored, and every message answers 0 so
+// that the dialog manager sets no initial focus.
+template <void (*pfnInit)(HWND, ModelConfig &), void (*pfnOk)(HWND, ModelConfig &),
+          void (*pfnHelp)(const ModelConfig &), void (*pfnCommand)(HWND, ModelConfig &, WORD, WORD) = NoOtherControls>
 INT_PTR CALLBACK PasscodeDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     if (uMsg == WM_INITDIALOG) {
         if (lParam != 0) pfnInit(hDlg, *reinterpret_cast<ModelConfig *>(lParam));
@@ -92,8 +99,15 @@ INT_PTR CALLBACK PasscodeDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM 
     }
     ModelConfig *pConfig = PasscodeDialogRecord(hDlg);
     if (pConfig == nullptr) return FALSE;
-    if (uMsg == WM_COMMAND) pfnCommand(hDlg, *pConfig, LOWORD(wParam), HIWORD(wParam));
-    if (uMsg == WM_HELP) pfnHelp(*pConfig);
+    if (uMsg == WM_HELP || (uMsg == WM_COMMAND && LOWORD(wParam) == kHelpButtonId)) {
+        pfnHelp(*pConfig);
+    } else if (uMsg == WM_COMMAND && LOWORD(wParam) == IDOK) {
+        pfnOk(hDlg, *pConfig);
+    } else if (uMsg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+        EndDialog(hDlg, IDCANCEL);
+    } else if (uMsg == WM_COMMAND) {
+        pfnCommand(hDlg, *pConfig, LOWORD(wParam), HIWORD(wParam));
+    }
     return FALSE;
 }
 

@@ -88,16 +88,10 @@ void OnOk(HWND hDlg, ModelConfig &config) {
 
 void OnHelp(const ModelConfig &config) { ShowHelpTopic(nullptr, &config, L"Html", L"Job Accounting.htm"); }
 
-void OnCommand(HWND hDlg, ModelConfig &config, WORD wId, WORD) {
-    if (wId == IDOK) OnOk(hDlg, config);
-    if (wId == IDCANCEL) EndDialog(hDlg, IDCANCEL);
-    if (wId == IDC_HELP_BUTTON) OnHelp(config);
-}
-
 }  // namespace
 
 INT_PTR CALLBACK JobAccountingDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    return PasscodeDialogProc<OnInitDialog, OnCommand, OnHelp>(hDlg, uMsg, wParam, lParam);
+    return PasscodeDialogProc<OnInitDialog, OnOk, OnHelp>(hDlg, uMsg, wParam, lParam);
 }
 
 LONG ShowJobAccountingDialog(HWND hOwner, ModelConfig *pConfig) {

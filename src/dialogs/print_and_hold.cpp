@@ -301,15 +301,6 @@ void OnHelp(const ModelConfig &config) {
 
 void OnCommand(HWND hDlg, ModelConfig &config, WORD wId, WORD wNotify) {
     switch (wId) {
-    case IDOK:
-        OnOk(hDlg, config);
-        break;
-    case IDCANCEL:
-        EndDialog(hDlg, IDCANCEL);
-        break;
-    case IDC_HELP_BUTTON:
-        OnHelp(config);
-        break;
     case IDC_PH_STORE_PUBLIC:
     case IDC_PH_STORE_JOB:
         OnStoreBoxClicked(hDlg, config, wId);
@@ -325,7 +316,7 @@ void OnCommand(HWND hDlg, ModelConfig &config, WORD wId, WORD wNotify) {
 }  // namespace
 
 INT_PTR CALLBACK PrintAndHoldDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    return PasscodeDialogProc<OnInitDialog, OnCommand, OnHelp>(hDlg, uMsg, wParam, lParam);
+    return PasscodeDialogProc<OnInitDialog, OnOk, OnHelp, OnCommand>(hDlg, uMsg, wParam, lParam);
 }
 
 LONG ShowPrintAndHoldDialog(HWND hOwner, ModelConfig *pConfig) {
