@@ -4,6 +4,7 @@
 #include <prsht.h>
 
 #include <cwctype>
+#include <iterator>
 
 #include "common/handles.h"
 
@@ -148,12 +149,28 @@ constexpr const wchar_t *kActions[] = {L"ok", L"cancel", L"enter", L"escape", L"
 constexpr const wchar_t *kPasteMethods[] = {L"lctrl-v", L"rctrl-v", L"shift-insert", L"wm-paste"};
 
 struct StyleName {
-    DWORD bit;
+    DWORD bits;
     const wchar_t *name;
 };
-constexpr StyleName kCommonStyles[] = {
+// Flags shown in dumps come first; the rest only name flags for expect.
+constexpr size_t kShownStyles = 6;
+constexpr StyleName kStyles[] = {
     {WS_VISIBLE, L"WS_VISIBLE"}, {WS_DISABLED, L"WS_DISABLED"}, {WS_TABSTOP, L"WS_TABSTOP"},
-    {WS_GROUP, L"WS_GROUP"},     {WS_BORDER, L"WS_BORDER"},     {WS_VSCROLL, L"WS_VSCROLL"},
+    {WS_GROUP, L"WS_GROUP"}, {WS_BORDER, L"WS_BORDER"}, {WS_VSCROLL, L"WS_VSCROLL"}, {WS_HSCROLL, L"WS_HSCROLL"},
+    {WS_CAPTION, L"WS_CAPTION"}, {WS_SYSMENU, L"WS_SYSMENU"}, {WS_POPUP, L"WS_POPUP"}, {WS_CHILD, L"WS_CHILD"},
+    {DS_MODALFRAME, L"DS_MODALFRAME"}, {DS_SETFONT, L"DS_SETFONT"}, {DS_CENTER, L"DS_CENTER"},
+    {ES_PASSWORD, L"ES_PASSWORD"}, {ES_NUMBER, L"ES_NUMBER"}, {ES_READONLY, L"ES_READONLY"},
+    {ES_AUTOHSCROLL, L"ES_AUTOHSCROLL"}, {ES_UPPERCASE, L"ES_UPPERCASE"}, {ES_MULTILINE, L"ES_MULTILINE"},
+    {ES_RIGHT, L"ES_RIGHT"}, {ES_CENTER, L"ES_CENTER"}, {SS_NOTIFY, L"SS_NOTIFY"}, {BS_RIGHT, L"BS_RIGHT"},
+    {BS_LEFTTEXT, L"BS_LEFTTEXT"}, {CBS_DROPDOWNLIST, L"CBS_DROPDOWNLIST"}, {CBS_SORT, L"CBS_SORT"},
+};
+constexpr StyleName kExStyles[] = {
+    {WS_EX_LAYOUTRTL, L"WS_EX_LAYOUTRTL"}, {WS_EX_RTLREADING, L"WS_EX_RTLREADING"}, {WS_EX_RIGHT, L"WS_EX_RIGHT"},
+    {WS_EX_LEFTSCROLLBAR, L"WS_EX_LEFTSCROLLBAR"}, {WS_EX_CONTEXTHELP, L"WS_EX_CONTEXTHELP"},
+    {WS_EX_DLGMODALFRAME, L"WS_EX_DLGMODALFRAME"}, {WS_EX_TOPMOST, L"WS_EX_TOPMOST"},
+    {WS_EX_NOINHERITLAYOUT, L"WS_EX_NOINHERITLAYOUT"}, {WS_EX_CONTROLPARENT, L"WS_EX_CONTROLPARENT"},
+    {WS_EX_TRANSPARENT, L"WS_EX_TRANSPARENT"}, {WS_EX_WINDOWEDGE, L"WS_EX_WINDOWEDGE"},
+    {WS_EX_CLIENTEDGE, L"WS_EX_CLIENTEDGE"}, {WS_EX_STATICEDGE, L"WS_EX_STATICEDGE"},
 };
 
 }  // namespace
@@ -545,10 +562,33 @@ std::wstring ToolText(HWND hTip, TTTOOLINFOW &info) {
     return sz;
 }
 
+struct HintTool {
+    HWND hCtrl;  // the control, for a tool named by its window
+    UINT_PTR id;
+    std::wstring text;
+};
+
+// Every tool of every hint window of the dialog, with its text.
+std::vector<HintTool> HintTools(HWND hDlg) {
+    std::vector<HintTool> tools;
+    for (HWND hTip : HintWindows(hDlg)) {
+        const LRESULT count = SendMessageW(hTip, TTM_GETTOOLCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            TTTOOLINFOW info = {};
+            info.cbSize = sizeof(info);
+            if (!SendMessageW(hTip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info))) continue;
+            HWND hCtrl = (info.uFlags & TTF_IDISHWND) ? reinterpret_cast<HWND>(info.uId) : nullptr;
+            const UINT_PTR id = hCtrl != nullptr ? static_cast<UINT_PTR>(GetDlgCtrlID(hCtrl)) : info.uId;
+            tools.push_back(HintTool{hCtrl, id, ToolText(hTip, info)});
+        }
+    }
+    return tools;
+}
+
 std::wstring StyleText(DWORD style) {
     std::wstring out = Hex32(style);
-    for (const StyleName &s : kCommonStyles)
-        if (style & s.bit) out += L" " + std::wstring(s.name);
+    for (size_t i = 0; i < kShownStyles; ++i)
+        if (style & kStyles[i].bits) out += L" " + std::wstring(kStyles[i].name);
     return out;
 }
 
@@ -559,20 +599,23 @@ std::wstring RectText(const RECT &rc) {
 
 }  // namespace
 
-bool HintText(HWND hDlg, HWND hCtrl, std::wstring *pText) {
-    for (HWND hTip : HintWindows(hDlg)) {
-        const LRESULT count = SendMessageW(hTip, TTM_GETTOOLCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            TTTOOLINFOW info = {};
-            info.cbSize = sizeof(info);
-            if (!SendMessageW(hTip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info))) continue;
-            const bool byWindow = (info.uFlags & TTF_IDISHWND) != 0;
-            const bool hit = byWindow ? reinterpret_cast<HWND>(info.uId) == hCtrl
-                                      : info.uId == static_cast<UINT_PTR>(GetDlgCtrlID(hCtrl));
-            if (!hit) continue;
-            *pText = ToolText(hTip, info);
+bool StyleFlagBits(const std::wstring &name, bool extended, DWORD *pBits) {
+    const StyleName *first = extended ? std::begin(kExStyles) : std::begin(kStyles);
+    const StyleName *last = extended ? std::end(kExStyles) : std::end(kStyles);
+    for (const StyleName *p = first; p != last; ++p)
+        if (Is(name, p->name)) {
+            *pBits = p->bits;
             return true;
         }
+    return false;
+}
+
+bool HintText(HWND hDlg, HWND hCtrl, std::wstring *pText) {
+    const UINT_PTR id = static_cast<UINT_PTR>(GetDlgCtrlID(hCtrl));
+    for (const HintTool &tool : HintTools(hDlg)) {
+        if (tool.hCtrl != nullptr ? tool.hCtrl != hCtrl : tool.id != id) continue;
+        *pText = tool.text;
+        return true;
     }
     return false;
 }
@@ -601,17 +644,8 @@ ReportFields DescribeDialog(HWND hDlg) {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&walk));
-    for (HWND hTip : HintWindows(hDlg)) {
-        const LRESULT count = SendMessageW(hTip, TTM_GETTOOLCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            TTTOOLINFOW info = {};
-            info.cbSize = sizeof(info);
-            if (!SendMessageW(hTip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info))) continue;
-            const UINT_PTR id = (info.uFlags & TTF_IDISHWND) ? static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(info.uId)))
-                                                             : info.uId;
-            fields.emplace_back(L"hint " + std::to_wstring(id), L"\"" + ToolText(hTip, info) + L"\"");
-        }
-    }
+    for (const HintTool &tool : HintTools(hDlg))
+        fields.emplace_back(L"hint " + std::to_wstring(tool.id), L"\"" + tool.text + L"\"");
     return fields;
 }
 

@@ -63,6 +63,8 @@ RECT ControlRectDlu(HWND hCtrl);
 // The text the dialog's hint window (tooltips) shows for a control; false
 // when no hint window of the dialog knows the control.
 bool HintText(HWND hDlg, HWND hCtrl, std::wstring *pText);
+// A window style flag by name (WS_TABSTOP, ES_NUMBER, ...; extended: WS_EX_...).
+bool StyleFlagBits(const std::wstring &name, bool extended, DWORD *pBits);
 // BST_CHECKED etc. of a button, or -1 for a control that is not one with a check.
 int CheckState(HWND hCtrl);
 

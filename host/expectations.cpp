@@ -10,6 +10,7 @@
 #include "host/devmode_fields.h"
 #include "host/dialog_driver.h"
 #include "host/scripted_answers.h"
+#include "host/seeding.h"
 #include "host/session.h"
 
 namespace oemuihost {
@@ -42,40 +43,15 @@ bool ParseNumber(const std::wstring &text, long long *pValue) {
     return !text.empty() && end != nullptr && *end == L'\0';
 }
 
-struct FlagName {
-    DWORD bits;
-    const wchar_t *name;
-};
-constexpr FlagName kStyles[] = {
-    {WS_VISIBLE, L"WS_VISIBLE"}, {WS_DISABLED, L"WS_DISABLED"}, {WS_TABSTOP, L"WS_TABSTOP"},
-    {WS_GROUP, L"WS_GROUP"}, {WS_BORDER, L"WS_BORDER"}, {WS_VSCROLL, L"WS_VSCROLL"}, {WS_HSCROLL, L"WS_HSCROLL"},
-    {WS_CAPTION, L"WS_CAPTION"}, {WS_SYSMENU, L"WS_SYSMENU"}, {WS_POPUP, L"WS_POPUP"}, {WS_CHILD, L"WS_CHILD"},
-    {DS_MODALFRAME, L"DS_MODALFRAME"}, {DS_SETFONT, L"DS_SETFONT"}, {DS_CENTER, L"DS_CENTER"},
-    {ES_PASSWORD, L"ES_PASSWORD"}, {ES_NUMBER, L"ES_NUMBER"}, {ES_READONLY, L"ES_READONLY"},
-    {ES_AUTOHSCROLL, L"ES_AUTOHSCROLL"}, {ES_UPPERCASE, L"ES_UPPERCASE"}, {ES_MULTILINE, L"ES_MULTILINE"},
-    {ES_RIGHT, L"ES_RIGHT"}, {ES_CENTER, L"ES_CENTER"}, {SS_NOTIFY, L"SS_NOTIFY"}, {BS_RIGHT, L"BS_RIGHT"},
-    {BS_LEFTTEXT, L"BS_LEFTTEXT"}, {CBS_DROPDOWNLIST, L"CBS_DROPDOWNLIST"}, {CBS_SORT, L"CBS_SORT"},
-};
-constexpr FlagName kExStyles[] = {
-    {WS_EX_LAYOUTRTL, L"WS_EX_LAYOUTRTL"}, {WS_EX_RTLREADING, L"WS_EX_RTLREADING"}, {WS_EX_RIGHT, L"WS_EX_RIGHT"},
-    {WS_EX_LEFTSCROLLBAR, L"WS_EX_LEFTSCROLLBAR"}, {WS_EX_CONTEXTHELP, L"WS_EX_CONTEXTHELP"},
-    {WS_EX_DLGMODALFRAME, L"WS_EX_DLGMODALFRAME"}, {WS_EX_TOPMOST, L"WS_EX_TOPMOST"},
-    {WS_EX_NOINHERITLAYOUT, L"WS_EX_NOINHERITLAYOUT"}, {WS_EX_CONTROLPARENT, L"WS_EX_CONTROLPARENT"},
-    {WS_EX_TRANSPARENT, L"WS_EX_TRANSPARENT"}, {WS_EX_WINDOWEDGE, L"WS_EX_WINDOWEDGE"},
-    {WS_EX_CLIENTEDGE, L"WS_EX_CLIENTEDGE"}, {WS_EX_STATICEDGE, L"WS_EX_STATICEDGE"},
-};
-
-template <size_t N>
-bool CheckFlags(const FlagName (&table)[N], DWORD actual, const std::vector<std::wstring> &flags,
-                const std::wstring &what, std::wstring *pError) {
+bool CheckFlags(bool extended, DWORD actual, const std::vector<std::wstring> &flags, const std::wstring &what,
+                std::wstring *pError) {
     for (const std::wstring &flag : flags) {
         const bool clear = !flag.empty() && (flag[0] == L'-' || flag[0] == L'!');
         const std::wstring name = clear ? flag.substr(1) : flag;
         DWORD bits = 0;
         long long number = 0;
         if (ParseNumber(name, &number)) bits = static_cast<DWORD>(number);
-        for (const FlagName &f : table)
-            if (Is(name, f.name)) bits = f.bits;
+        StyleFlagBits(name, extended, &bits);
         if (bits == 0) {
             *pError = L"no style flag called \"" + name + L"\"";
             return false;
@@ -130,7 +106,7 @@ bool CheckControl(const std::vector<std::wstring> &a, const StepContext &ctx, st
                                                                               : Mismatch(label, a[2], actual, pError);
     }
     if (Is(what, L"style")) {
-        return CheckFlags(kStyles, static_cast<DWORD>(GetWindowLongW(hCtrl, GWL_STYLE)),
+        return CheckFlags(false, static_cast<DWORD>(GetWindowLongW(hCtrl, GWL_STYLE)),
                           std::vector<std::wstring>(a.begin() + 2, a.end()), label, pError);
     }
     // rect / dlu: X Y W H
@@ -155,10 +131,11 @@ bool CheckControl(const std::vector<std::wstring> &a, const StepContext &ctx, st
     return same || Mismatch(label, want, got, pError);
 }
 
-HWND TitleWindow(const StepContext &ctx) { return ctx.hDialog != nullptr ? ctx.hDialog : ctx.hSheet; }
-
+// The title is the dialog's, else the sheet's; the extended style the
+// dialog's, else the current page's (where a mirrored layout shows).
 bool CheckWindow(const std::vector<std::wstring> &a, const StepContext &ctx, std::wstring *pError) {
-    HWND hWnd = TitleWindow(ctx);
+    std::wstring ignored;
+    HWND hWnd = ctx.hDialog != nullptr ? ctx.hDialog : Is(a[0], L"title") ? ctx.hSheet : TargetWindow(ctx, &ignored);
     if (hWnd == nullptr) {
         *pError = L"no dialog or sheet is open";
         return false;
@@ -171,7 +148,7 @@ bool CheckWindow(const std::vector<std::wstring> &a, const StepContext &ctx, std
         const std::wstring actual = WindowText(hWnd);
         return actual == a[1] || Mismatch(L"title", Quote(a[1]), Quote(actual), pError);
     }
-    return CheckFlags(kExStyles, static_cast<DWORD>(GetWindowLongW(hWnd, GWL_EXSTYLE)),
+    return CheckFlags(true, static_cast<DWORD>(GetWindowLongW(hWnd, GWL_EXSTYLE)),
                       std::vector<std::wstring>(a.begin() + 1, a.end()), L"extended style of " + Quote(WindowText(hWnd)),
                       pError);
 }
@@ -265,30 +242,7 @@ bool CheckDevMode(const std::vector<std::wstring> &a, const StepContext &ctx, st
 
 // ---- Stored values ------------------------------------------------------------
 
-struct TypeName {
-    DWORD type;
-    const wchar_t *name;
-};
-constexpr TypeName kTypes[] = {
-    {REG_SZ, L"REG_SZ"}, {REG_EXPAND_SZ, L"REG_EXPAND_SZ"}, {REG_BINARY, L"REG_BINARY"},
-    {REG_DWORD, L"REG_DWORD"}, {REG_MULTI_SZ, L"REG_MULTI_SZ"}, {REG_QWORD, L"REG_QWORD"}, {REG_NONE, L"REG_NONE"},
-};
-
-std::wstring TypeText(DWORD type) {
-    for (const TypeName &t : kTypes)
-        if (t.type == type) return t.name;
-    return std::to_wstring(type);
-}
-
-std::wstring HexText(const std::vector<BYTE> &data) {
-    std::wstring out = L"hex:";
-    for (BYTE b : data) {
-        wchar_t sz[4];
-        oemui::FormatCchW(sz, 4, L"%02X", b);
-        out += sz;
-    }
-    return out;
-}
+std::wstring HexText(const std::vector<BYTE> &data) { return L"hex:" + HexBytes(data.data(), data.size()); }
 
 // How a value reads in a failure message: its text, number or bytes.
 std::wstring ValueText(DWORD type, const std::vector<BYTE> &data) {
@@ -309,23 +263,10 @@ std::wstring ValueText(DWORD type, const std::vector<BYTE> &data) {
 // args: TYPE [SIZE [VALUE]] after the value's name.
 bool CompareValue(const std::wstring &label, DWORD type, const std::vector<BYTE> &data,
                   const std::vector<std::wstring> &want, std::wstring *pError) {
-    const std::wstring found = TypeText(type) + L" " + std::to_wstring(data.size()) + L" " + ValueText(type, data);
+    const std::wstring found = RegTypeName(type) + L" " + std::to_wstring(data.size()) + L" " + ValueText(type, data);
     DWORD wantType = 0;
-    bool known = false;
-    for (const TypeName &t : kTypes)
-        if (Is(want[0], t.name)) {
-            wantType = t.type;
-            known = true;
-        }
+    if (!ParseRegType(want[0], &wantType, pError)) return false;
     long long n = 0;
-    if (!known && ParseNumber(want[0], &n)) {
-        wantType = static_cast<DWORD>(n);
-        known = true;
-    }
-    if (!known) {
-        *pError = L"\"" + want[0] + L"\" is not a registry type";
-        return false;
-    }
     std::wstring expected;
     for (const std::wstring &w : want) expected += (expected.empty() ? L"" : L" ") + w;
     if (type != wantType) return Mismatch(label, expected, found, pError);
@@ -367,28 +308,10 @@ bool CheckPrinterData(const std::vector<std::wstring> &a, const StepContext &ctx
     if (err == ERROR_MORE_DATA || err == ERROR_SUCCESS)
         err = GetPrinterDataW(printer.get(), const_cast<LPWSTR>(a[1].c_str()), &type, data.data(), cbNeeded, &cbNeeded);
     const std::wstring label = L"printer data " + a[1];
-    if (Is(a[2], L"absent")) return err != ERROR_SUCCESS || Mismatch(label, L"absent", TypeText(type) + L" " + ValueText(type, data), pError);
+    if (Is(a[2], L"absent")) return err != ERROR_SUCCESS || Mismatch(label, L"absent", RegTypeName(type) + L" " + ValueText(type, data), pError);
     if (err != ERROR_SUCCESS) return Mismatch(label, a[2], L"no such value (error " + std::to_wstring(err) + L")", pError);
     data.resize(cbNeeded);
     return CompareValue(label, type, data, std::vector<std::wstring>(a.begin() + 2, a.end()), pError);
-}
-
-bool SplitRootKey(const std::wstring &path, HKEY *pRoot, std::wstring *pKey) {
-    struct Root {
-        const wchar_t *prefix;
-        HKEY root;
-    };
-    const Root roots[] = {{L"HKCU\\", HKEY_CURRENT_USER}, {L"HKEY_CURRENT_USER\\", HKEY_CURRENT_USER},
-                          {L"HKLM\\", HKEY_LOCAL_MACHINE}, {L"HKEY_LOCAL_MACHINE\\", HKEY_LOCAL_MACHINE}};
-    for (const Root &r : roots) {
-        const size_t n = wcslen(r.prefix);
-        if (path.size() > n && _wcsnicmp(path.c_str(), r.prefix, n) == 0) {
-            *pRoot = r.root;
-            *pKey = path.substr(n);
-            return true;
-        }
-    }
-    return false;
 }
 
 bool CheckRegistry(const std::vector<std::wstring> &a, std::wstring *pError) {
@@ -398,7 +321,7 @@ bool CheckRegistry(const std::vector<std::wstring> &a, std::wstring *pError) {
     }
     HKEY root = nullptr;
     std::wstring key;
-    if (!SplitRootKey(a[1], &root, &key)) {
+    if (!SplitRegistryPath(a[1], &root, &key)) {
         *pError = L"a registry key starts with HKCU\\ or HKLM\\";
         return false;
     }
@@ -409,7 +332,7 @@ bool CheckRegistry(const std::vector<std::wstring> &a, std::wstring *pError) {
     if (err == ERROR_SUCCESS) err = RegQueryValueExW(hKey.get(), a[2].c_str(), nullptr, &type, nullptr, &cb);
     std::vector<BYTE> data(cb);
     if (err == ERROR_SUCCESS && cb != 0) err = RegQueryValueExW(hKey.get(), a[2].c_str(), nullptr, &type, data.data(), &cb);
-    if (Is(a[3], L"absent")) return err != ERROR_SUCCESS || Mismatch(label, L"absent", TypeText(type) + L" " + ValueText(type, data), pError);
+    if (Is(a[3], L"absent")) return err != ERROR_SUCCESS || Mismatch(label, L"absent", RegTypeName(type) + L" " + ValueText(type, data), pError);
     if (err != ERROR_SUCCESS) return Mismatch(label, a[3], L"no such value (error " + std::to_wstring(err) + L")", pError);
     data.resize(cb);
     return CompareValue(label, type, data, std::vector<std::wstring>(a.begin() + 3, a.end()), pError);

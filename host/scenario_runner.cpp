@@ -22,6 +22,9 @@ namespace {
 
 bool Is(const std::wstring &a, const wchar_t *b) { return lstrcmpiW(a.c_str(), b) == 0; }
 
+// The plug-in's per-user key of a printer (its string-table language).
+constexpr wchar_t kUserKeyPrefix[] = L"Software\\Qvprint\\";
+
 // How long a "dialog" step waits for a dialog that has not opened yet.
 constexpr DWORD kDialogWaitMs = 3000;
 
@@ -262,8 +265,15 @@ bool ScenarioRunner::Screenshot(const std::wstring &path, std::wstring *pError) 
         GdiFlush();
         Sleep(20);
     }
-    if (!SaveWindowPng(hWnd, path, pError)) return false;
-    m_report.Add(L"sheet", L"screenshot of \"" + WindowText(hWnd) + L"\" saved to " + path);
+    // %TEMP% and the like, so that a scenario need not know the machine.
+    wchar_t szPath[MAX_PATH] = {};
+    const DWORD cch = ExpandEnvironmentStringsW(path.c_str(), szPath, MAX_PATH);
+    if (cch == 0 || cch > MAX_PATH) {
+        *pError = L"the path " + path + L" is too long";
+        return false;
+    }
+    if (!SaveWindowPng(hWnd, szPath, pError)) return false;
+    m_report.Add(L"sheet", L"screenshot of \"" + WindowText(hWnd) + L"\" saved to " + szPath);
     return true;
 }
 
@@ -285,9 +295,11 @@ bool ScenarioRunner::InstallModel(const std::vector<std::wstring> &args, std::ws
             port = args[i + 1];
         }
     }
-    // A run that was stopped may have left the printer behind.
+    // A run that was stopped may have left the printer behind, and its
+    // per-user key (a printer named apart from its driver keeps it).
     UninstallModelPrinter(name, driver);
     DeleteStoredDevMode(name);
+    DeleteRegTree(HKEY_CURRENT_USER, kUserKeyPrefix + name);
     InstalledPrinter installed;
     std::wstring error;
     if (!InstallModelPrinter(folder, name, port, driver, &installed, &error)) {
@@ -502,6 +514,15 @@ void ScenarioRunner::Cleanup() {
             SetLastError(0);
             const HRESULT hr = m_host.Plugin()->DriverEvent(DRIVER_EVENT_DELETE, 3, reinterpret_cast<LPBYTE>(&info), 0);
             m_report.AddCall(L"DriverEvent(DRIVER_EVENT_DELETE, \"" + p.driverName + L"\")", hr, GetLastError());
+            // The per-user key is named after the printer, the removal after
+            // the driver: say what stayed, then clear it for the next run.
+            const std::wstring key = kUserKeyPrefix + p.printerName;
+            std::wstring unused;
+            if (p.printerName != p.driverName && ReadRegString(HKEY_CURRENT_USER, key, L"DrvCntCode", &unused)) {
+                m_report.Add(L"warning", L"HKCU\\" + key + L" outlives the driver-deleted event (it removes the key named "
+                                         L"after the driver); the emulator removes it");
+                DeleteRegTree(HKEY_CURRENT_USER, key);
+            }
         }
     }
     // The import replacements go before the module may be unloaded.

@@ -26,19 +26,6 @@ constexpr TypeWord kTypeWords[] = {
     {L"REG_DWORD", REG_DWORD}, {L"REG_BINARY", REG_BINARY}, {L"REG_QWORD", REG_QWORD}, {L"REG_NONE", REG_NONE},
 };
 
-bool SplitRoot(const std::wstring &path, HKEY *pRoot, std::wstring *pKey) {
-    if (_wcsnicmp(path.c_str(), L"HKCU\\", 5) == 0) {
-        *pRoot = HKEY_CURRENT_USER;
-        *pKey = path.substr(5);
-        return true;
-    }
-    if (_wcsnicmp(path.c_str(), L"HKLM\\", 5) == 0) {
-        *pRoot = HKEY_LOCAL_MACHINE;
-        *pKey = path.substr(5);
-        return true;
-    }
-    return false;
-}
 
 bool WriteRegValue(HKEY root, const std::wstring &key, const std::wstring &name, DWORD type,
                    const std::vector<BYTE> &data) {
@@ -51,23 +38,50 @@ bool WriteRegValue(HKEY root, const std::wstring &key, const std::wstring &name,
 
 }  // namespace
 
-bool ParseSeedValue(const std::wstring &typeWord, const std::wstring &value, DWORD *pType, std::vector<BYTE> *pData,
-                    std::wstring *pError) {
-    bool known = false;
+bool SplitRegistryPath(const std::wstring &path, HKEY *pRoot, std::wstring *pKey) {
+    struct Root {
+        const wchar_t *prefix;
+        HKEY root;
+    };
+    const Root kRoots[] = {{L"HKCU\\", HKEY_CURRENT_USER}, {L"HKEY_CURRENT_USER\\", HKEY_CURRENT_USER},
+                               {L"HKLM\\", HKEY_LOCAL_MACHINE}, {L"HKEY_LOCAL_MACHINE\\", HKEY_LOCAL_MACHINE}};
+    for (const Root &r : kRoots) {
+        const size_t n = wcslen(r.prefix);
+        if (path.size() > n && _wcsnicmp(path.c_str(), r.prefix, n) == 0) {
+            *pRoot = r.root;
+            *pKey = path.substr(n);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseRegType(const std::wstring &word, DWORD *pType, std::wstring *pError) {
     for (const TypeWord &t : kTypeWords)
-        if (Is(typeWord, t.word)) {
+        if (Is(word, t.word)) {
             *pType = t.type;
-            known = true;
+            return true;
         }
     wchar_t *end = nullptr;
-    if (!known) {
-        const unsigned long n = wcstoul(typeWord.c_str(), &end, 0);
-        if (typeWord.empty() || *end != L'\0') {
-            *pError = L"\"" + typeWord + L"\" is not a registry type";
-            return false;
-        }
-        *pType = n;
+    const unsigned long n = wcstoul(word.c_str(), &end, 0);
+    if (word.empty() || *end != L'\0') {
+        *pError = L"\"" + word + L"\" is not a registry type";
+        return false;
     }
+    *pType = n;
+    return true;
+}
+
+std::wstring RegTypeName(DWORD type) {
+    for (const TypeWord &t : kTypeWords)
+        if (t.type == type) return t.word;
+    return std::to_wstring(type);
+}
+
+bool ParseSeedValue(const std::wstring &typeWord, const std::wstring &value, DWORD *pType, std::vector<BYTE> *pData,
+                    std::wstring *pError) {
+    if (!ParseRegType(typeWord, pType, pError)) return false;
+    wchar_t *end = nullptr;
     pData->clear();
     if (value.compare(0, 4, L"hex:") == 0) {
         const std::wstring hex = value.substr(4);
@@ -148,7 +162,7 @@ bool Seeding::SeedRegistry(const std::vector<std::wstring> &a, std::wstring *pEr
     const bool remove = a.size() == 4 && Is(a[3], L"delete");
     HKEY root = nullptr;
     std::wstring key;
-    if ((!remove && a.size() != 5) || !SplitRoot(a[1], &root, &key)) {
+    if ((!remove && a.size() != 5) || !SplitRegistryPath(a[1], &root, &key)) {
         *pError = L"seed registry HKCU\\KEY VALUE TYPE DATA or seed registry HKCU\\KEY VALUE delete";
         return false;
     }

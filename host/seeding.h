@@ -52,6 +52,12 @@ private:
     std::vector<std::wstring> m_portKeys;
 };
 
+// "HKCU\\..." or "HKLM\\..." (also spelled out) into a root and a key path.
+bool SplitRegistryPath(const std::wstring &path, HKEY *pRoot, std::wstring *pKey);
+// REG_SZ, REG_DWORD, ... or a number; and back.
+bool ParseRegType(const std::wstring &word, DWORD *pType, std::wstring *pError);
+std::wstring RegTypeName(DWORD type);
+
 // TYPE and VALUE words into a registry type and bytes.
 bool ParseSeedValue(const std::wstring &type, const std::wstring &value, DWORD *pType, std::vector<BYTE> *pData,
                     std::wstring *pError);

@@ -1,6 +1,7 @@
 #include "host/side_effects.h"
 
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include "common/bounded_format.h"
 #include "common/handles.h"
@@ -26,17 +27,6 @@ std::wstring Bounded(const wchar_t *psz) {
     size_t n = 0;
     while (n < 2048 && psz[n] != L'\0') ++n;
     return std::wstring(psz, n);
-}
-
-std::wstring HexBytes(const void *p, size_t cb) {
-    std::wstring out;
-    const auto *b = static_cast<const BYTE *>(p);
-    for (size_t i = 0; i < cb; ++i) {
-        wchar_t sz[4];
-        oemui::FormatCchW(sz, 4, L"%02X", b[i]);
-        out += sz;
-    }
-    return out;
 }
 
 std::wstring Pointer(const void *p) {
@@ -91,6 +81,17 @@ void CallLog::Add(const std::wstring &kind, std::vector<std::wstring> fields) {
 }
 
 CallLog *ActiveCallLog() { return g_pLog; }
+
+std::wstring HexBytes(const void *p, size_t cb) {
+    std::wstring out;
+    const auto *b = static_cast<const BYTE *>(p);
+    for (size_t i = 0; i < cb; ++i) {
+        wchar_t sz[4];
+        oemui::FormatCchW(sz, 4, L"%02X", b[i]);
+        out += sz;
+    }
+    return out;
+}
 void SetActiveCallLog(CallLog *pLog) { g_pLog = pLog; }
 
 std::wstring MessageBoxStyleText(UINT uType) {
@@ -120,11 +121,33 @@ LANGID ParseLangId(const std::wstring &text) {
 
 std::wstring HelpStandInPath() { return ExecutableDirectory() + L"helpstub.dll"; }
 
+namespace {
+
+// The platform's own functions, taken from their libraries before any import
+// is replaced: the replacements must not call themselves when the patched
+// module is the caller's own (as in the tests).
+struct RealFunctions {
+    LANGID(WINAPI *systemLang)() = nullptr;
+    LANGID(WINAPI *userLang)() = nullptr;
+    BOOL(WINAPI *endDialog)(HWND, INT_PTR) = nullptr;
+    LSTATUS(WINAPI *regDeleteKey)(HKEY, LPCWSTR) = nullptr;
+    FARPROC(WINAPI *getProc)(HMODULE, LPCSTR) = nullptr;
+} g_real;
+
+template <typename Fn>
+void Resolve(Fn *pFn, const wchar_t *pszDll, const char *pszName) {
+    HMODULE h = GetModuleHandleW(pszDll);
+    if (h == nullptr) h = LoadLibraryW(pszDll);
+    *pFn = reinterpret_cast<Fn>(reinterpret_cast<void *>(h != nullptr ? GetProcAddress(h, pszName) : nullptr));
+}
+
+}  // namespace
+
 // The replacements: each records, then does what the platform would
 // (shell execution excepted: nothing is started from a test).
 struct SideEffectHooks {
-    static LANGID WINAPI SystemLang() { return g_system.set ? g_system.id : GetSystemDefaultLangID(); }
-    static LANGID WINAPI UserLang() { return g_user.set ? g_user.id : GetUserDefaultLangID(); }
+    static LANGID WINAPI SystemLang() { return g_system.set ? g_system.id : g_real.systemLang(); }
+    static LANGID WINAPI UserLang() { return g_user.set ? g_user.id : g_real.userLang(); }
 
     static BOOL WINAPI Beep(UINT uType) {
         if (g_pLog != nullptr) g_pLog->Add(L"beep", {MessageBoxStyleText(uType)});
@@ -147,11 +170,11 @@ struct SideEffectHooks {
 
     static BOOL WINAPI EndDlg(HWND hDlg, INT_PTR result) {
         if (g_pLog != nullptr) g_pLog->Add(L"enddialog", {WindowText(hDlg), std::to_wstring(result)});
-        return ::EndDialog(hDlg, result);
+        return g_real.endDialog(hDlg, result);
     }
 
     static LSTATUS WINAPI DeleteKey(HKEY hKey, LPCWSTR pszSubKey) {
-        const LSTATUS status = ::RegDeleteKeyW(hKey, pszSubKey);
+        const LSTATUS status = g_real.regDeleteKey(hKey, pszSubKey);
         if (g_pLog != nullptr) g_pLog->Add(L"regdelete", {Bounded(pszSubKey), std::to_wstring(status)});
         return status;
     }
@@ -170,7 +193,7 @@ struct SideEffectHooks {
 
     // The network library's entry is handed out wrapped; everything else as asked.
     static FARPROC WINAPI GetProc(HMODULE hModule, LPCSTR pszName) {
-        FARPROC proc = ::GetProcAddress(hModule, pszName);
+        FARPROC proc = g_real.getProc(hModule, pszName);
         if (proc == nullptr || IS_INTRESOURCE(pszName) || lstrcmpA(pszName, oemui::kNetLibEntryName) != 0) return proc;
         g_realNetLib = reinterpret_cast<NetLibEntry>(reinterpret_cast<void *>(proc));
         return reinterpret_cast<FARPROC>(reinterpret_cast<void *>(&NetLib));
@@ -188,6 +211,11 @@ SideEffects::SideEffects(HMODULE hPlugin, CallLog *pLog, const std::wstring &hel
     g_pLog = pLog;
     g_system = LangOverride();
     g_user = LangOverride();
+    Resolve(&g_real.systemLang, L"kernel32.dll", "GetSystemDefaultLangID");
+    Resolve(&g_real.userLang, L"kernel32.dll", "GetUserDefaultLangID");
+    Resolve(&g_real.endDialog, L"user32.dll", "EndDialog");
+    Resolve(&g_real.regDeleteKey, L"advapi32.dll", "RegDeleteKeyW");
+    Resolve(&g_real.getProc, L"kernel32.dll", "GetProcAddress");
     struct Replacement {
         const char *function;
         void *replacement;
@@ -253,6 +281,9 @@ void SideEffects::RegisterHelpLibrary(const std::wstring &path) {
     m_hadHelpValue = RegQueryValueExA(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE *>(szOld), &cb) ==
                          ERROR_SUCCESS &&
                      type == REG_SZ;
+    // A run that was stopped may have left the stand-in registered: that is
+    // not a value to put back.
+    if (m_hadHelpValue && StrStrIA(szOld, "helpstub.dll") != nullptr) m_hadHelpValue = false;
     if (m_hadHelpValue) m_oldHelpValue = szOld;
     m_helpRegistered = RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(szPath),
                                       static_cast<DWORD>(lstrlenA(szPath) + 1)) == ERROR_SUCCESS;

@@ -39,6 +39,9 @@ private:
 CallLog *ActiveCallLog();
 void SetActiveCallLog(CallLog *pLog);
 
+// Two upper-case hexadecimal digits a byte.
+std::wstring HexBytes(const void *p, size_t cb);
+
 // "MB_YESNO | MB_ICONWARNING" and the like.
 std::wstring MessageBoxStyleText(UINT uType);
 
