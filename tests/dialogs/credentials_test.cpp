@@ -1,11 +1,10 @@
-// What both job-option dialogs share: limits made safe for the stored
-// fields, the name rule, the Windows user seed, the passcode check with its
-// message from a string table, and copies to and from fixed-width fields.
+// What both job-option dialogs share and a scenario cannot set up: limits
+// from any model value, the Windows user name, and a hostile string table
+// for the passcode message.
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "common/bounded_format.h"
 #include "dialogs/credentials.h"
 #include "dialogs/dialog_rig.h"
 #include "resources/resource_ids.h"
@@ -30,22 +29,6 @@ TEST(PassLimits, ClampedToTheStoredField) {
         const PassLimits l = ClampPassLimits(c.nMin, c.nMax, c.nCeiling);
         EXPECT_EQ(l.sMin, c.sMin) << c.nMin << ".." << c.nMax << " in " << c.nCeiling;
         EXPECT_EQ(l.sMax, c.sMax) << c.nMin << ".." << c.nMax << " in " << c.nCeiling;
-    }
-}
-
-TEST(NameRule, UnusableNamesAreReplaced) {
-    struct Case {
-        const wchar_t *in, *out;
-    };
-    const Case cases[] = {
-        {L"", L"Untitled"},          {L"Report 7", L"Report 7"},     {L"a/b", L"Untitled"},
-        {L"a\\b", L"Untitled"},      {L"caf\x00E9", L"Untitled"},    {L"~!@#$%^&*()", L"~!@#$%^&*()"},
-    };
-    for (const Case &c : cases) {
-        wchar_t sz[65];
-        CopyCchW(sz, 65, c.in);
-        ReplaceUnusableName(sz, 65, L"Untitled");
-        EXPECT_STREQ(sz, c.out);
     }
 }
 
@@ -86,27 +69,6 @@ TEST(WindowsUserSeed, FitsOrStaysEmpty) {
         EXPECT_STREQ(sz, c.seeded);
         EXPECT_EQ(sz[c.capacity], L'#') << "wrote past the capacity";
     }
-}
-
-TEST(Fields, UnterminatedFieldsAreCopiedWithinTheirWidth) {
-    struct {
-        wchar_t field[8];
-        wchar_t after[4];
-    } stored;
-    wmemset(stored.field, L'7', 8);
-    wmemset(stored.after, L'X', 4);
-    wchar_t szWork[21];
-    CopyFromField(szWork, 21, stored.field, 8);
-    EXPECT_STREQ(szWork, L"77777777");
-    wchar_t szSmall[5];
-    CopyFromField(szSmall, 5, stored.field, 8);
-    EXPECT_STREQ(szSmall, L"7777");
-
-    StoreInField(stored.field, 8, L"123");
-    EXPECT_EQ(std::wstring(stored.field, 8), std::wstring(L"123\0\0\0\0\0", 8));
-    StoreInField(stored.field, 8, L"123456789");
-    EXPECT_EQ(std::wstring(stored.field, 8), L"12345678");
-    EXPECT_EQ(stored.after[0], L'X');
 }
 
 // The check's message comes from the string table as data: format
