@@ -24,7 +24,6 @@ constexpr wchar_t kDialogName[] = L"Hold";
 // "Confidentional" must match the string tables letter for letter.
 constexpr const wchar_t *kNormalModes[] = {L"Normal", L"Proof", L"Confidentional", L"Store", L"Spool", L"Delay"};
 constexpr const wchar_t *kSecureModes[] = {L"Normal", L"Confidentional"};
-constexpr int kDelayIndex = 5;
 
 constexpr int kPasscodeCch = sizeof(PrivateDevMode::szPasscode) / sizeof(WCHAR);
 constexpr int kSecurePasscodeCch = sizeof(PrivateDevMode::szSecurePasscode) / sizeof(WCHAR);
@@ -115,7 +114,9 @@ void ApplyModeControls(HWND hDlg, const ModelConfig &config, int index, int stor
     ShowGroup(hDlg, kTimeGroup, controls.bTime, config);
     const bool bPasscode = controls.passcode != Passcode::Hidden;
     ShowGroup(hDlg, kPasscodeGroup, bPasscode, config);
-    if (!IsSecureModel(config) && index >= 0 && index <= 3) {
+    // The modes with a store check box show the flag in both boxes, so that
+    // it carries over from one mode to the next.
+    if (controls.bStoreJob || controls.bStorePublic) {
         const UINT uCheck = storeFlag != 0 ? BST_CHECKED : BST_UNCHECKED;
         CheckDlgButton(hDlg, IDC_PH_STORE_JOB, uCheck);
         CheckDlgButton(hDlg, IDC_PH_STORE_PUBLIC, uCheck);
@@ -230,7 +231,7 @@ void OnInitDialog(HWND hDlg, ModelConfig &config) {
     if (LengthCchW(dm.szPrintAt, ARRAYSIZE(dm.szPrintAt)) != 0) {
         CopyFromField(config.szHoldPrintAt, ARRAYSIZE(config.szHoldPrintAt), dm.szPrintAt, ARRAYSIZE(dm.szPrintAt));
     }
-    if (!IsSecureModel(config) && index == kDelayIndex) LoadPickers(hDlg, config);
+    if (ControlsFor(config, index).bTime) LoadPickers(hDlg, config);
 }
 
 void OnStoreBoxClicked(HWND hDlg, ModelConfig &config, int id) {
@@ -242,7 +243,7 @@ void OnStoreBoxClicked(HWND hDlg, ModelConfig &config, int id) {
 void OnModeChanged(HWND hDlg, ModelConfig &config) {
     const int index = static_cast<int>(SendDlgItemMessageW(hDlg, IDC_PH_MODE_LIST, CB_GETCURSEL, 0, 0));
     ApplyModeControls(hDlg, config, index, config.sStoreFlag);
-    if (!IsSecureModel(config) && index == kDelayIndex) LoadPickers(hDlg, config);
+    if (ControlsFor(config, index).bTime) LoadPickers(hDlg, config);
 }
 
 // Nothing reaches the job until the passcode check has passed: a refused
@@ -256,7 +257,8 @@ void OnOk(HWND hDlg, ModelConfig &config) {
         index = 0;  // no selection stores Normal
         flag = 0;
     }
-    const bool bPasscode = NeedsPasscode(ControlsFor(config, index), flag);
+    const ModeControls &controls = ControlsFor(config, index);
+    const bool bPasscode = NeedsPasscode(controls, flag);
     if (bPasscode && !CheckPasscodePair(hDlg, &config, kDialogName, false)) return;
 
     ReadFieldText(hDlg, IDC_PH_USER_ID, config.szHoldUserId, ARRAYSIZE(dm.szUserId));
@@ -281,7 +283,7 @@ void OnOk(HWND hDlg, ModelConfig &config) {
         CopyCchW(dm.szEncryptionKey, ARRAYSIZE(dm.szEncryptionKey), szKey);
     } else if (bPasscode) {
         StoreInField(dm.szPasscode, config.szHoldPasscode);
-    } else if (!bSecure && index == kDelayIndex) {
+    } else if (controls.bTime) {
         BuildPrintAt(hDlg, config);
         StoreInField(dm.szPrintAt, config.szHoldPrintAt);
     }
