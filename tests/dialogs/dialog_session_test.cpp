@@ -1,7 +1,8 @@
-// The Job Accounting dialog inside the real plug-in, opened from the
-// emulator's printer sheet on a Wine printer installed from a sample model:
-// the exact bytes the credentials reach the spooler with, which a scenario
-// cannot see (Wine's registry adds a terminator when it stores a REG_SZ).
+// The job-option dialogs inside the real plug-in, opened from the emulator's
+// sheets on a Wine printer installed from a sample model, for what a
+// scenario cannot see: the exact bytes the credentials reach the spooler
+// with (Wine's registry adds a terminator when it stores a REG_SZ) and the
+// Windows user name of the machine the test runs on.
 // A thread timer works the dialog from inside its modal loop; the plug-in's
 // printer-data writes are recorded through its import table.
 #include <gtest/gtest.h>
@@ -32,6 +33,7 @@ void CALLBACK WorkDialog(HWND, UINT, UINT_PTR, DWORD) {
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND hWnd, LPARAM lParam) -> BOOL {
+            // Both dialogs have the options group (1085); the sheet has not.
             if (!IsWindowVisible(hWnd) || GetDlgItem(hWnd, IDC_JA_OPTIONS_GROUP) == nullptr) return TRUE;
             *reinterpret_cast<HWND *>(lParam) = hWnd;
             return FALSE;
@@ -81,15 +83,16 @@ protected:
         if (helper) helper->Release();
         UninstallModelPrinter(kPrinter, L"");
     }
-    // A printer sheet: the dialog worked by work (when given), then Apply.
-    void ApplySheet(DialogWork work) {
+    // A sheet with button's dialog worked by work (when given), then Apply
+    // and OK.
+    void RunSheet(SheetKind kind, const wchar_t *button, DialogWork work) {
         Session session(env);
         std::wstring error;
-        ASSERT_TRUE(session.Open(kPrinter, SheetKind::Device, false, &error));
+        ASSERT_TRUE(session.Open(kPrinter, kind, false, &error));
         if (work) {
             g_pWork = &work;
             const UINT_PTR timer = SetTimer(nullptr, 0, 30, WorkDialog);
-            EXPECT_TRUE(session.Press(L"Job Accounting", &error));
+            EXPECT_TRUE(session.Press(button, &error)) << std::string(error.begin(), error.end());
             KillTimer(nullptr, timer);
             EXPECT_EQ(g_pWork, nullptr) << "the dialog did not open";
             g_pWork = nullptr;
@@ -97,6 +100,7 @@ protected:
         ASSERT_TRUE(session.Apply(&error));
         session.Close(true);
     }
+    void ApplySheet(DialogWork work) { RunSheet(SheetKind::Device, L"Job Accounting", std::move(work)); }
     const Written *Find(const wchar_t *name) const {
         auto it = std::find_if(g_written.begin(), g_written.end(), [&](const Written &w) { return w.name == name; });
         return it == g_written.end() ? nullptr : &*it;
@@ -140,6 +144,31 @@ TEST_F(JobAccountingSession, CredentialsReachThePrinterDataOnlyWhenConfirmed) {
     ApplySheet([](HWND h) {
         EXPECT_EQ(Text(h, IDC_JA_USER_ID).find(L"xxxx"), std::wstring::npos);
         EXPECT_EQ(Text(h, IDC_JA_PASSWORD), L"abcd");
+        SendMessageW(h, WM_COMMAND, IDCANCEL, 0);
+    });
+}
+
+// Both dialogs offer the Windows user name when nothing is stored yet.
+TEST_F(JobAccountingSession, WindowsUserNameIsOffered) {
+    wchar_t szUser[33] = {};
+    DWORD cch = 33;
+    ASSERT_TRUE(GetUserNameW(szUser, &cch));
+    const std::wstring name = szUser;
+    const bool usable = std::none_of(name.begin(), name.end(), [](wchar_t c) { return c > 0x7F || c == L'/' || c == L'\\'; });
+    const std::wstring expected = usable ? name : L"Unknown";
+    RunSheet(SheetKind::Device, L"Job Accounting", [&](HWND h) {
+        EXPECT_EQ(Text(h, IDC_JA_USER_ID), expected);
+        SendMessageW(h, WM_COMMAND, IDCANCEL, 0);
+    });
+    // Print and Hold shows once the optional disk is installed.
+    Session props(env);
+    std::wstring error;
+    ASSERT_TRUE(props.Open(kPrinter, SheetKind::Device, false, &error));
+    ASSERT_TRUE(props.Select(L"PrinterHardDisk", L"True", &error));
+    props.Close(true);
+    RunSheet(SheetKind::Document, L"Print and Hold", [&](HWND h) {
+        EXPECT_EQ(Text(h, IDC_PH_USER_ID), expected.size() < 20 ? expected : L"");
+        EXPECT_EQ(Text(h, IDC_PH_JOB_NAME), L"Untitled");
         SendMessageW(h, WM_COMMAND, IDCANCEL, 0);
     });
 }
