@@ -11,6 +11,7 @@
 #include "settings/model_config.h"
 #include "ui/language.h"
 #include "ui/layout.h"
+#include "ui/section_texts.h"
 
 namespace oemui {
 namespace {
@@ -48,31 +49,50 @@ bool IdIsOneOf(int id, const int (&table)[N]) {
     return false;
 }
 
-// ReadText, or the key itself when the record has no string table.
-void ReadEntry(const ModelConfig &config, const wchar_t *pszKey, wchar_t *pszDest) {
-    if (config.pDat != nullptr) {
-        config.pDat->ReadText(pszKey, pszDest);
-    } else {
-        CopyCchW(pszDest, kProfileTextCch, pszKey);
+// Where the pass finds its texts: the dialog's section read once when the
+// whole dialog is translated, else the string table key by key.
+struct TextLookup {
+    ModelConfig &config;
+    const SectionTexts *pSection;
+
+    // The entry, or the key itself when there is none.
+    bool FromSection(const wchar_t *pszKey) const { return pSection != nullptr && SectionTexts::Answers(pszKey); }
+
+    void Entry(const wchar_t *pszKey, wchar_t *pszDest) const {
+        if (FromSection(pszKey)) {
+            if (!pSection->Find(pszKey, pszDest, kProfileTextCch)) CopyCchW(pszDest, kProfileTextCch, pszKey);
+        } else if (config.pDat != nullptr) {
+            config.pDat->ReadText(pszKey, pszDest);
+        } else {
+            CopyCchW(pszDest, kProfileTextCch, pszKey);
+        }
     }
-}
+    // The entry, or an empty text when there is none.
+    void Optional(const wchar_t *pszKey, wchar_t *pszDest) const {
+        pszDest[0] = L'\0';
+        if (FromSection(pszKey)) {
+            pSection->Find(pszKey, pszDest, kProfileTextCch);
+        } else if (config.pDat != nullptr) {
+            config.pDat->ReadTextOr(pszKey, pszDest, kProfileTextCch, L"");
+        }
+    }
+};
 
 // The hint of a captioned control; empty when the table has none.
-void ReadHint(const ModelConfig &config, const wchar_t *pszKey, wchar_t *pszHint) {
-    pszHint[0] = L'\0';
+void ReadHint(const TextLookup &texts, const wchar_t *pszKey, wchar_t *pszHint) {
     wchar_t szHintKey[kKeyCch];
     FormatCchW(szHintKey, kKeyCch, L"%s tooltip", pszKey);
-    if (config.pDat != nullptr) config.pDat->ReadTextOr(szHintKey, pszHint, kProfileTextCch, L"");
+    texts.Optional(szHintKey, pszHint);
 }
 
 // The passcode-length labels read "(0)" when the length is fixed and that
 // entry exists, else "(0-9)".
-const wchar_t *PassLengthKey(const ModelConfig &config, wchar_t *pszCaption) {
-    if (config.sMaxPassLen == config.sMinPassLen) {
-        ReadEntry(config, L"(0)", pszCaption);
+const wchar_t *PassLengthKey(const TextLookup &texts, wchar_t *pszCaption) {
+    if (texts.config.sMaxPassLen == texts.config.sMinPassLen) {
+        texts.Entry(L"(0)", pszCaption);
         if (std::wcscmp(pszCaption, L"(0)") != 0) return L"(0)";
     }
-    ReadEntry(config, L"(0-9)", pszCaption);
+    texts.Entry(L"(0-9)", pszCaption);
     return L"(0-9)";
 }
 
@@ -89,16 +109,17 @@ void FormatPassLengths(const ModelConfig &config, wchar_t *pszText) {
     FormatModelText(pszText, kProfileTextCch, szTemplate, anLengths, 2);
 }
 
-void TranslateCaption(ModelConfig &config, HWND hDlg, HWND hControl, int id, const wchar_t *pszText) {
+void TranslateCaption(const TextLookup &texts, HWND hDlg, HWND hControl, int id, const wchar_t *pszText) {
+    ModelConfig &config = texts.config;
     wchar_t szCaption[kProfileTextCch];
     const wchar_t *pszKey = pszText;
     if (IdIsOneOf(id, kPassLengthLabels)) {
-        pszKey = PassLengthKey(config, szCaption);
+        pszKey = PassLengthKey(texts, szCaption);
     } else {
-        ReadEntry(config, pszKey, szCaption);
+        texts.Entry(pszKey, szCaption);
     }
     wchar_t szHint[kProfileTextCch];
-    ReadHint(config, pszKey, szHint);
+    ReadHint(texts, pszKey, szHint);
     if (IsPrintAndHoldTemplate(config.dwCurrentTemplate) && IdIsOneOf(id, kPassLengthFormatted)) {
         FormatPassLengths(config, szCaption);
         FormatPassLengths(config, szHint);
@@ -112,12 +133,12 @@ void TranslateCaption(ModelConfig &config, HWND hDlg, HWND hControl, int id, con
     AddControlHint(hDlg, hControl, config.hTooltip, szHint);
 }
 
-void AttachInputHint(const ModelConfig &config, HWND hDlg, HWND hControl, int id, const wchar_t *pszClass) {
+void AttachInputHint(const TextLookup &texts, HWND hDlg, HWND hControl, int id, const wchar_t *pszClass) {
     wchar_t szKey[kKeyCch];
     FormatCchW(szKey, kKeyCch, L"%s:%d tooltip", pszClass, id);
     wchar_t szHint[kProfileTextCch];
-    ReadEntry(config, szKey, szHint);
-    if (std::wcscmp(szHint, szKey) != 0) AddControlHint(hDlg, hControl, config.hTooltip, szHint);
+    texts.Entry(szKey, szHint);
+    if (std::wcscmp(szHint, szKey) != 0) AddControlHint(hDlg, hControl, texts.config.hTooltip, szHint);
 }
 
 // Under no permission every control is disabled, except that a modal
@@ -125,6 +146,31 @@ void AttachInputHint(const ModelConfig &config, HWND hDlg, HWND hControl, int id
 bool KeepsEnabledWithoutPermission(HWND hDlg, HWND hControl, int id) {
     if (id != IDCANCEL || GetParent(hControl) != hDlg) return false;
     return (GetWindowLongW(hDlg, GWL_STYLE) & WS_CHILD) == 0;
+}
+
+// One control of the pass; see ApplyCaptionsAndHints.
+void ApplyToControl(HWND hControl, const TextLookup &texts) {
+    ModelConfig &config = texts.config;
+    HWND hDlg = config.hCurrentDlg != nullptr ? config.hCurrentDlg : GetParent(hControl);
+    const int id = static_cast<int>(GetWindowLongW(hControl, GWL_ID));
+
+    wchar_t szClass[kClassNameCch] = {};
+    GetClassNameW(hControl, szClass, kClassNameCch);
+    if (texts.pSection == nullptr && config.pDat != nullptr) config.pDat->SetDialogSection(config.szDialogName);
+
+    wchar_t szText[kProfileTextCch] = {};
+    GetWindowTextW(hControl, szText, kProfileTextCch);
+    if (szText[0] != L'\0' && !ClassIsOneOf(szClass, kUntranslatedClasses))
+        TranslateCaption(texts, hDlg, hControl, id, szText);
+    if (ClassIsOneOf(szClass, kInputClasses)) AttachInputHint(texts, hDlg, hControl, id, szClass);
+
+    if (config.lNoPermission != 0 && !KeepsEnabledWithoutPermission(hDlg, hControl, id))
+        EnableWindow(hControl, FALSE);
+}
+
+BOOL CALLBACK ApplyWithSection(HWND hControl, LPARAM lParam) {
+    ApplyToControl(hControl, *reinterpret_cast<const TextLookup *>(lParam));
+    return TRUE;
 }
 
 }  // namespace
@@ -151,22 +197,7 @@ HWND CreateHintWindow(HWND hDlg) {
 BOOL CALLBACK ApplyCaptionsAndHints(HWND hControl, LPARAM lParam) {
     auto *pConfig = reinterpret_cast<ModelConfig *>(lParam);
     if (pConfig == nullptr || hControl == nullptr) return TRUE;
-    ModelConfig &config = *pConfig;
-    HWND hDlg = config.hCurrentDlg != nullptr ? config.hCurrentDlg : GetParent(hControl);
-    const int id = static_cast<int>(GetWindowLongW(hControl, GWL_ID));
-
-    wchar_t szClass[kClassNameCch] = {};
-    GetClassNameW(hControl, szClass, kClassNameCch);
-    if (config.pDat != nullptr) config.pDat->SetDialogSection(config.szDialogName);
-
-    wchar_t szText[kProfileTextCch] = {};
-    GetWindowTextW(hControl, szText, kProfileTextCch);
-    if (szText[0] != L'\0' && !ClassIsOneOf(szClass, kUntranslatedClasses))
-        TranslateCaption(config, hDlg, hControl, id, szText);
-    if (ClassIsOneOf(szClass, kInputClasses)) AttachInputHint(config, hDlg, hControl, id, szClass);
-
-    if (config.lNoPermission != 0 && !KeepsEnabledWithoutPermission(hDlg, hControl, id))
-        EnableWindow(hControl, FALSE);
+    ApplyToControl(hControl, TextLookup{*pConfig, nullptr});
     return TRUE;
 }
 
@@ -174,7 +205,20 @@ void TranslateDialog(HWND hDlg, ModelConfig *pConfig, const wchar_t *pszDialogNa
     if (pConfig == nullptr) return;
     pConfig->hTooltip = CreateHintWindow(hDlg);
     CopyCchW(pConfig->szDialogName, ARRAYSIZE(pConfig->szDialogName), pszDialogName);
-    EnumChildWindows(hDlg, ApplyCaptionsAndHints, reinterpret_cast<LPARAM>(pConfig));
+    SectionTexts section;
+    bool bSectionRead = false;
+    if (pConfig->pDat != nullptr) {
+        pConfig->pDat->SetDialogSection(pConfig->szDialogName);
+        bSectionRead = section.Load(*pConfig->pDat);
+    }
+    if (!bSectionRead) {
+        EnumChildWindows(hDlg, ApplyCaptionsAndHints, reinterpret_cast<LPARAM>(pConfig));
+        return;
+    }
+    TextLookup texts{*pConfig, &section};
+    EnumChildWindows(hDlg, ApplyWithSection, reinterpret_cast<LPARAM>(&texts));
+    // A branded caption may have selected another section on the way.
+    pConfig->pDat->SetDialogSection(pConfig->szDialogName);
 }
 
 }  // namespace oemui

@@ -10,8 +10,10 @@
 #include "settings/model_config.h"
 #include "support/import_patch.h"
 #include "ui/captions.h"
+#include "ui/section_texts.h"
 
 using namespace oemui;
+using kittest::HintText;
 using kittest::TestDialog;
 using kittest::WriteStringTable;
 
@@ -20,20 +22,6 @@ namespace {
 std::wstring WindowText(HWND h) {
     wchar_t sz[512] = {};
     GetWindowTextW(h, sz, 512);
-    return sz;
-}
-
-// The hint a control was registered with; "<none>" when it has no tool.
-std::wstring HintOf(HWND hTooltip, HWND hOwner, UINT_PTR uId) {
-    wchar_t sz[512] = L"<none>";
-    TOOLINFOW ti{};
-    ti.cbSize = sizeof(ti);
-    ti.hwnd = hOwner;
-    ti.uId = uId;
-    if (!SendMessageW(hTooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti))) return sz;
-    sz[0] = L'\0';
-    ti.lpszText = sz;
-    SendMessageW(hTooltip, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&ti));
     return sz;
 }
 
@@ -64,13 +52,13 @@ TEST_F(CaptionsTest, CaptionsFromTheTableInputTextsUntouchedHintsByTextOrClassAn
     ASSERT_NE(config.hTooltip, nullptr);
     EXPECT_STREQ(config.szDialogName, L"Copies");
     EXPECT_EQ(WindowText(hLabel), L"Nom du travail");
-    EXPECT_EQ(HintOf(config.hTooltip, dlg.hwnd(), 1064), L"Nom affich\x00E9");
+    EXPECT_EQ(HintText(config.hTooltip, dlg.hwnd(), 1064), L"Nom affich\x00E9");
     EXPECT_EQ(WindowText(hPlain), L"Untranslated");
-    EXPECT_EQ(HintOf(config.hTooltip, hPlain, 1085), L"");  // registered, empty
+    EXPECT_EQ(HintText(config.hTooltip, hPlain, 1085), L"");  // registered, empty
     EXPECT_EQ(WindowText(hEdit), L"Job Name");
-    EXPECT_EQ(HintOf(config.hTooltip, hEdit, 1066), L"Saisissez le nom");
-    EXPECT_EQ(HintOf(config.hTooltip, hBare, 1191), L"<none>");  // no entry, no tool
-    EXPECT_EQ(HintOf(config.hTooltip, hUpDown, 1260), L"Fl\x00E8" L"ches");
+    EXPECT_EQ(HintText(config.hTooltip, hEdit, 1066), L"Saisissez le nom");
+    EXPECT_EQ(HintText(config.hTooltip, hBare, 1191), L"<none>");  // no entry, no tool
+    EXPECT_EQ(HintText(config.hTooltip, hUpDown, 1260), L"Fl\x00E8" L"ches");
     EXPECT_TRUE(IsWindowEnabled(hLabel) && IsWindowEnabled(hEdit));
 }
 
@@ -83,7 +71,7 @@ TEST_F(CaptionsTest, LongCaptionsFindTheirHints) {
          caption.substr(0, 247) + L" tooltip=cut key\r\n");
     Translate();
     EXPECT_EQ(WindowText(hLabel), std::wstring(255, L'T'));
-    EXPECT_EQ(HintOf(config.hTooltip, dlg.hwnd(), 1356), L"whole key");
+    EXPECT_EQ(HintText(config.hTooltip, dlg.hwnd(), 1356), L"whole key");
 }
 
 // The passcode-length labels of Print and Hold: key by the length rule,
@@ -120,7 +108,7 @@ TEST_F(CaptionsTest, PassLengthLabelsAreFormattedSafely) {
         cfg.sMaxPassLen = c.max;
         TranslateDialog(page.hwnd(), &cfg, L"Hold");
         EXPECT_EQ(WindowText(hLabel), c.caption);
-        EXPECT_EQ(HintOf(cfg.hTooltip, page.hwnd(), IDC_PH_PASSCODE_HINT_EQUAL), c.hint);
+        EXPECT_EQ(HintText(cfg.hTooltip, page.hwnd(), IDC_PH_PASSCODE_HINT_EQUAL), c.hint);
         EXPECT_EQ(WindowText(hRange), c.range);
     }
 }
@@ -148,25 +136,53 @@ TEST_F(CaptionsTest, NoPermissionDisablesAllButTheModalCancel) {
     }
 }
 
-LANGID g_systemLang = 0x0409;
-LANGID WINAPI FakeSystemDefaultLangID() { return g_systemLang; }
-
 TEST_F(CaptionsTest, HintWindowIsMirroredOnlyForArabicAndHebrew) {
-    testsupport::ImportPatch patch(GetModuleHandleW(nullptr), "kernel32.dll", "GetSystemDefaultLangID",
-                                   reinterpret_cast<void *>(FakeSystemDefaultLangID));
-    ASSERT_TRUE(patch.Active());
+    kittest::SystemLanguage language(0x0409);
+    ASSERT_TRUE(language.Active());
     struct Case {
         LANGID lang;
         bool mirrored;
     } const cases[] = {{0x0401, true}, {0x3C01, true}, {0x040D, true}, {0x0429, false}, {0x0420, false}, {0x0409, false}};
     for (const Case &c : cases) {
-        g_systemLang = c.lang;
+        language.Set(c.lang);
         HWND hTooltip = CreateHintWindow(dlg.hwnd());
         ASSERT_NE(hTooltip, nullptr);
         const LONG_PTR exStyle = GetWindowLongPtrW(hTooltip, GWL_EXSTYLE);
         EXPECT_EQ((exStyle & WS_EX_LAYOUTRTL) != 0, c.mirrored) << std::hex << c.lang;
         EXPECT_NE(exStyle & WS_EX_TOPMOST, 0) << std::hex << c.lang;
         DestroyWindow(hTooltip);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The pass reads a dialog's section once; every lookup must answer what the
+// profile API answers for the same key.
+TEST(SectionTexts, AnswersWhatTheProfileApiAnswers) {
+    const std::wstring lines =
+        L"Plain=Text\r\n  Spaced Key  =  spaced value  \r\nQuoted=\"in quotes\"\r\nSingle='single'\r\n"
+        L"Half=\"open\r\nEmpty=\r\nDup=first\r\nDup=second\r\n;Comment=ignored?\r\nCASE=upper\r\n"
+        L"Edit:1259 tooltip=Gris\r\nLong=" + std::wstring(300, L'L') + L"\r\nNoEquals\r\n";
+    ProfileReader reader;
+    reader.SetPath(WriteStringTable(L"Copies Dialog", lines).c_str());
+    reader.SetDialogSection(L"Copies");
+    SectionTexts section;
+    ASSERT_TRUE(section.Load(reader));
+    const wchar_t *keys[] = {L"Plain", L"Spaced Key", L"Quoted", L"Single", L"Half", L"Empty", L"Dup", L";Comment",
+                             L"case", L"Edit:1259 tooltip", L"Long", L"NoEquals", L"Absent", L"plain"};
+    EXPECT_FALSE(SectionTexts::Answers(L";Comment"));  // read directly instead
+    for (const wchar_t *key : keys) {
+        if (!SectionTexts::Answers(key)) continue;
+        wchar_t szApi[kProfileTextCch];
+        const bool bApi = reader.ReadTextOr(key, szApi, kProfileTextCch, nullptr) != 0;
+        wchar_t szFound[kProfileTextCch] = L"";
+        const bool bFound = section.Find(key, szFound, kProfileTextCch);
+        EXPECT_EQ(bFound, bApi) << key;
+        if (bApi) {
+            EXPECT_STREQ(szFound, szApi) << key;
+        }
     }
 }
 

@@ -50,9 +50,6 @@ std::wstring Text(HWND hDlg, int id) {
 void Type(HWND hDlg, const wchar_t *psz) { SetDlgItemTextW(hDlg, IDC_CP_GRAY, psz); }
 void Press(HWND hDlg, int id) { PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
-LANGID g_systemLang = 0x0409;
-LANGID WINAPI FakeSystemDefaultLangID() { return g_systemLang; }
-
 class CopiesDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -122,6 +119,32 @@ TEST_F(CopiesDialogTest, SplitsTheCopiesAndStoresThemOnOk) {
     EXPECT_EQ(config.dwColorCopiesWork, 0u);
     EXPECT_STREQ(config.szDialogName, L"Copies");
     EXPECT_EQ(config.dwCurrentTemplate, static_cast<DWORD>(IDD_COPIES_SETTING));
+}
+
+// A table without the dialog's section shows the template's keys; a hostile
+// one shows its texts as written.
+TEST_F(CopiesDialogTest, TextsComeFromTheTableOrShowTheirKeys) {
+    struct Case {
+        const wchar_t *section, *lines;
+        const wchar_t *title, *colorLabel, *grayHint;
+    } const cases[] = {
+        {L"Other Dialog", L"Caption=Elsewhere\r\n", L"Caption", L"Color", L"<none>"},
+        {L"Copies Dialog", L"Caption=%s%n%d\r\nColor=%x %*d %%\r\nEdit:1259 tooltip=%s%s%n\r\n", L"%s%n%d",
+         L"%x %*d %%", L"%s%s%n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.lines);
+        dat.SetPath(WriteStringTable(c.section, c.lines).c_str());
+        ASSERT_TRUE(Open([&](HWND hDlg) {
+            wchar_t szTitle[64] = {};
+            GetWindowTextW(hDlg, szTitle, 64);
+            EXPECT_STREQ(szTitle, c.title);
+            EXPECT_EQ(Text(hDlg, IDC_CP_COLOR_LABEL), c.colorLabel);
+            EXPECT_EQ(Text(hDlg, IDC_CP_GRAY_LABEL), L"Grayscale");
+            EXPECT_EQ(kittest::HintText(g_pConfig->hTooltip, GetDlgItem(hDlg, IDC_CP_GRAY), IDC_CP_GRAY), c.grayHint);
+            Press(hDlg, IDOK);
+        }));
+    }
 }
 
 TEST_F(CopiesDialogTest, MonochromeOrUncollatedJobsLockTheSplitAndCancelKeepsTheCounts) {
@@ -209,15 +232,14 @@ TEST_F(CopiesDialogTest, OnlyAPressWithARecordOpensTheDialog) {
 }
 
 TEST_F(CopiesDialogTest, MirroredTemplateOnlyForArabicAndHebrewSystems) {
-    testsupport::ImportPatch patch(GetModuleHandleW(nullptr), "kernel32.dll", "GetSystemDefaultLangID",
-                                   reinterpret_cast<void *>(FakeSystemDefaultLangID));
-    ASSERT_TRUE(patch.Active());
+    kittest::SystemLanguage language(0x0409);
+    ASSERT_TRUE(language.Active());
     struct Case {
         LANGID lang;
         DWORD dwTemplate;
     } const cases[] = {{0x0401, IDD_COPIES_SETTING_RTL}, {0x040D, IDD_COPIES_SETTING_RTL}, {0x0429, IDD_COPIES_SETTING}};
     for (const Case &c : cases) {
-        g_systemLang = c.lang;
+        language.Set(c.lang);
         ASSERT_TRUE(Open([&](HWND hDlg) {
             EXPECT_EQ((GetWindowLongPtrW(hDlg, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, c.dwTemplate == IDD_COPIES_SETTING_RTL);
             EXPECT_EQ((GetWindowLongPtrW(g_pConfig->hTooltip, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0,
@@ -226,7 +248,6 @@ TEST_F(CopiesDialogTest, MirroredTemplateOnlyForArabicAndHebrewSystems) {
         })) << std::hex << c.lang;
         EXPECT_EQ(config.dwCurrentTemplate, c.dwTemplate) << std::hex << c.lang;
     }
-    g_systemLang = 0x0409;
 }
 
 }  // namespace

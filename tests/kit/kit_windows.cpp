@@ -1,5 +1,6 @@
 #include "kit/kit_windows.h"
 
+#include <commctrl.h>
 #include <cstdio>
 
 namespace kittest {
@@ -19,7 +20,18 @@ ATOM RegisterTestClass() {
     return atom;
 }
 
+LANGID g_systemLanguage = 0x0409;
+LANGID WINAPI FakeSystemDefaultLangID() { return g_systemLanguage; }
+
 }  // namespace
+
+SystemLanguage::SystemLanguage(LANGID langId)
+    : m_patch(GetModuleHandleW(nullptr), "kernel32.dll", "GetSystemDefaultLangID",
+              reinterpret_cast<void *>(FakeSystemDefaultLangID)) {
+    g_systemLanguage = langId;
+}
+
+void SystemLanguage::Set(LANGID langId) { g_systemLanguage = langId; }
 
 TestDialog::TestDialog(DWORD dwExStyle, HWND hParent, bool bChild, RECT rc) {
     RegisterTestClass();
@@ -47,6 +59,19 @@ RECT RectInParent(HWND hControl) {
     GetWindowRect(hControl, &rc);
     MapWindowPoints(HWND_DESKTOP, GetParent(hControl), reinterpret_cast<POINT *>(&rc), 2);
     return rc;
+}
+
+std::wstring HintText(HWND hTooltip, HWND hOwner, UINT_PTR uId) {
+    wchar_t sz[512] = L"<none>";
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = hOwner;
+    ti.uId = uId;
+    if (!SendMessageW(hTooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti))) return sz;
+    sz[0] = L'\0';
+    ti.lpszText = sz;
+    SendMessageW(hTooltip, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&ti));
+    return sz;
 }
 
 std::wstring WriteStringTable(const std::wstring &section, const std::wstring &lines) {

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+
+#include "support/import_patch.h"
 
 namespace kittest {
 
@@ -32,8 +35,24 @@ bool Shown(HWND hControl);
 // A control's window rectangle in its parent's client coordinates.
 RECT RectInParent(HWND hControl);
 
+// The hint a tool (owner window and id) was registered with in the hint
+// window; "<none>" when there is no such tool.
+std::wstring HintText(HWND hTooltip, HWND hOwner, UINT_PTR uId);
+
 // Writes an INI-format string table (one [section] and its lines) to a
 // fresh file and returns its path.
 std::wstring WriteStringTable(const std::wstring &section, const std::wstring &lines);
+
+// Answers the system's default language for the plug-in code linked into
+// this program while the object lives.
+class SystemLanguage {
+public:
+    explicit SystemLanguage(LANGID langId);
+    void Set(LANGID langId);
+    bool Active() const { return m_patch.Active(); }
+
+private:
+    testsupport::ImportPatch m_patch;
+};
 
 }  // namespace kittest
