@@ -446,8 +446,15 @@ bool ScenarioRunner::Dump(const std::wstring &what, std::wstring *pError) {
             *pError = L"no dialog or page is open";
             return false;
         }
-        m_report.Add(L"dump", L"dialog \"" + WindowText(m_watcher.Current() ? hWnd : OpenSheetWindow()) + L"\"",
-                     DescribeDialog(hWnd));
+        std::wstring label = L"dialog \"" + WindowText(hWnd) + L"\"";
+        if (m_watcher.Current() == nullptr) {
+            const int page = static_cast<int>(PropSheet_HwndToIndex(OpenSheetWindow(), hWnd));
+            const std::vector<std::wstring> &titles = m_session->PageTitles();
+            label = L"page " + std::to_wstring(page) +
+                    (page >= 0 && static_cast<size_t>(page) < titles.size() ? L" \"" + titles[static_cast<size_t>(page)] + L"\"" : L"") +
+                    L" of \"" + WindowText(OpenSheetWindow()) + L"\"";
+        }
+        m_report.Add(L"dump", label, DescribeDialog(hWnd));
         return true;
     }
     const bool all = Is(what, L"all");
