@@ -19,7 +19,8 @@ constexpr wchar_t kDialogName[] = L"Job Accounting";
 constexpr int kCredentialCch = static_cast<int>(kJobAccountCch) - 1;
 
 // A credential from the printer data into a zero-filled buffer of
-// kJobAccountCch characters. Missing, or longer than the buffer takes: empty.
+// kJobAccountCch characters. Missing, not text, or longer than the buffer
+// takes: empty.
 void ReadCredential(HANDLE hPrinter, const wchar_t *pszValue, wchar_t (&szDest)[kJobAccountCch]) {
     SecureZeroMemory(szDest, sizeof(szDest));
     if (hPrinter == nullptr) return;
@@ -28,7 +29,7 @@ void ReadCredential(HANDLE hPrinter, const wchar_t *pszValue, wchar_t (&szDest)[
     const DWORD dwResult = GetPrinterDataW(hPrinter, const_cast<LPWSTR>(pszValue), &dwType,
                                            reinterpret_cast<BYTE *>(szDest), sizeof(szDest), &cbNeeded);
     // 33 characters without a terminator fill the buffer exactly: too long.
-    if (dwResult != ERROR_SUCCESS || szDest[kJobAccountCch - 1] != L'\0') {
+    if (dwResult != ERROR_SUCCESS || dwType != REG_SZ || szDest[kJobAccountCch - 1] != L'\0') {
         SecureZeroMemory(szDest, sizeof(szDest));
     }
 }
