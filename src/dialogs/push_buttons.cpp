@@ -32,9 +32,4 @@ LONG APIENTRY JobAccountingButtonCallback(PCPSUICBPARAM pCallbackParam) {
     return OpenFromItem(pCallbackParam, ShowJobAccountingDialog);
 }
 
-// These two dialogs are not built yet. Until each moves into its own file
-// under dialogs/, pressing its button changes nothing.
-LONG ShowPrintAndHoldDialog(HWND, ModelConfig *) { return CPSUICB_ACTION_NONE; }
-LONG ShowJobAccountingDialog(HWND, ModelConfig *) { return CPSUICB_ACTION_NONE; }
-
 }  // namespace oemui
