@@ -146,6 +146,19 @@ TEST_F(CopiesDialogTest, ArrowStepsWritePlainDigits) {
     EXPECT_EQ(config.dwColorCopiesWork, 200u);
 }
 
+// A sheet opened without permission shows the split but lets only Cancel
+// work; the job's own settings must not re-enable the greyscale field.
+TEST_F(CopiesDialogTest, NoPermissionLeavesOnlyCancel) {
+    config.lNoPermission = 1;
+    ASSERT_TRUE(Open([&](HWND hDlg) {
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hDlg, IDC_CP_GRAY)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hDlg, IDC_CP_GRAY_UPDOWN)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hDlg, IDOK)));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hDlg, IDCANCEL)));
+        Press(hDlg, IDCANCEL);
+    }));
+}
+
 TEST_F(CopiesDialogTest, OnlyAPressWithARecordOpensTheDialog) {
     for (LONG reason : {CPSUICB_REASON_SEL_CHANGED, CPSUICB_REASON_ITEMS_REVERTED, CPSUICB_REASON_APPLYNOW,
                         CPSUICB_REASON_SETACTIVE, CPSUICB_REASON_DLGPROC}) {
