@@ -146,6 +146,18 @@ TEST_F(CopiesDialogTest, ArrowStepsWritePlainDigits) {
     EXPECT_EQ(config.dwColorCopiesWork, 200u);
 }
 
+// A string table without the dialog's section: the template's keys show.
+TEST_F(CopiesDialogTest, MissingTextsShowTheirKeys) {
+    dat.SetPath(WriteStringTable(L"Hold Dialog", L"Caption=Print and Hold\r\nColor=Farbe\r\n").c_str());
+    ASSERT_TRUE(Open([&](HWND hDlg) {
+        wchar_t szTitle[64] = {};
+        GetWindowTextW(hDlg, szTitle, 64);
+        EXPECT_STREQ(szTitle, L"Caption");
+        EXPECT_EQ(Text(hDlg, IDC_CP_COLOR_LABEL), L"Color");
+        Press(hDlg, IDCANCEL);
+    }));
+}
+
 // A sheet opened without permission shows the split but lets only Cancel
 // work; the job's own settings must not re-enable the greyscale field.
 TEST_F(CopiesDialogTest, NoPermissionLeavesOnlyCancel) {
