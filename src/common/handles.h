@@ -82,4 +82,56 @@ struct PrinterTraits {
 };
 using PrinterHandle = UniqueHandle<PrinterTraits>;
 
+// GDI objects the plug-in creates (fonts, bitmaps, brushes), deleted with
+// DeleteObject; a memory device context, deleted with DeleteDC.
+template <typename T>
+struct GdiObjectTraits {
+    using Handle = T;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { DeleteObject(h); }
+};
+using BitmapHandle = UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using FontHandle = UniqueHandle<GdiObjectTraits<HFONT>>;
+
+struct MemoryDcTraits {
+    using Handle = HDC;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { DeleteDC(h); }
+};
+using MemoryDc = UniqueHandle<MemoryDcTraits>;
+
+// A window's device context from GetDC, released to its window.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hWnd) : m_hWnd(hWnd), m_hdc(GetDC(hWnd)) {}
+    ~WindowDc() {
+        if (m_hdc != nullptr) ReleaseDC(m_hWnd, m_hdc);
+    }
+    WindowDc(const WindowDc &) = delete;
+    WindowDc &operator=(const WindowDc &) = delete;
+    HDC get() const { return m_hdc; }
+
+private:
+    HWND m_hWnd;
+    HDC m_hdc;
+};
+
+// Selects an object into a device context for the lifetime of the owner and
+// puts the previous one back.
+class SelectedObject {
+public:
+    SelectedObject(HDC hdc, HGDIOBJ hObject) : m_hdc(hdc), m_hPrevious(SelectObject(hdc, hObject)) {}
+    ~SelectedObject() {
+        if (m_hPrevious != nullptr && m_hPrevious != HGDI_ERROR) SelectObject(m_hdc, m_hPrevious);
+    }
+    SelectedObject(const SelectedObject &) = delete;
+    SelectedObject &operator=(const SelectedObject &) = delete;
+
+private:
+    HDC m_hdc;
+    HGDIOBJ m_hPrevious;
+};
+
 }  // namespace oemui
