@@ -64,9 +64,13 @@ int ParseTestPageToken(const wchar_t *pszToken) {
 size_t BuildDiagnosticJob(const wchar_t *pszCommand, char *pJob, size_t cbJob) {
     if (pszCommand == nullptr || pJob == nullptr || cbJob == 0) return 0;
     pJob[0] = '\0';
-    char szCommand[kDiagnosticJobCb] = {};
-    if (pszCommand[0] != L'\0' &&
-        WideCharToMultiByte(CP_ACP, 0, pszCommand, -1, szCommand, sizeof(szCommand) - 1, nullptr, nullptr) == 0) {
+    // No more of the command can reach the job than fits in it; a double-byte
+    // code page may need two bytes per character.
+    wchar_t szWide[kDiagnosticJobCb];
+    CopyCchW(szWide, kDiagnosticJobCb, pszCommand);
+    char szCommand[kDiagnosticJobCb * 2] = {};
+    if (szWide[0] != L'\0' &&
+        WideCharToMultiByte(CP_ACP, 0, szWide, -1, szCommand, sizeof(szCommand) - 1, nullptr, nullptr) == 0) {
         return 0;
     }
     // A cut job is still sent as it stands, like any other too-long text.

@@ -93,6 +93,7 @@ HBRUSH WINAPI FakeCreateSolidBrush(COLORREF color) {
 HANDLE WINAPI FakeLoadImageW(HINSTANCE hInst, LPCWSTR pszName, UINT type, int cx, int cy, UINT flags) {
     HANDLE h = Orig<HANDLE(WINAPI *)(HINSTANCE, LPCWSTR, UINT, int, int, UINT)>(kImage)(hInst, pszName, type, cx, cy, flags);
     if (type == IMAGE_BITMAP) Track(h);
+    if ((flags & LR_LOADFROMFILE) && pszName != nullptr && !IS_INTRESOURCE(pszName)) g_record.images.push_back(pszName);
     return h;
 }
 BOOL WINAPI FakeDeleteObject(HGDIOBJ h) {
@@ -123,6 +124,7 @@ BOOL CALLBACK FindModal(HWND hWnd, LPARAM) {
 
 const std::function<void(HWND)> *g_pInside = nullptr;
 bool g_driven = false;
+int g_ticksSeen = 0;
 UINT_PTR g_timer = 0;
 
 void CALLBACK DriveTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -130,6 +132,8 @@ void CALLBACK DriveTimer(HWND, UINT, UINT_PTR, DWORD) {
     EnumThreadWindows(GetCurrentThreadId(), FindModal, 0);
     if (g_hFound == nullptr) return;
     HWND hDlg = g_hFound;
+    // Let the dialog's own loop show and paint it first.
+    if (++g_ticksSeen < 3) return;
     if (!g_driven) {
         g_driven = true;
         (*g_pInside)(hDlg);
@@ -237,7 +241,15 @@ void SetPrinterValue(const wchar_t *pszName, DWORD dwType, const void *pData, DW
     ClosePrinter(h);
 }
 
-void DeletePrinterValue(const wchar_t *pszName) { oemuihost::DeletePrinterValue(kPrinter, pszName); }
+// Wine 8 has no DeletePrinterDataW; its printer data lives in the registry.
+void DeletePrinterValue(const wchar_t *pszName) {
+    const std::wstring key = std::wstring(L"System\\CurrentControlSet\\Control\\Print\\Printers\\") + kPrinter +
+                             L"\\PrinterDriverData";
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS) return;
+    RegDeleteValueW(hKey, pszName);
+    RegCloseKey(hKey);
+}
 
 bool GetPrinterValue(const wchar_t *pszName, DWORD *pdwType, std::vector<BYTE> *pData) {
     HANDLE h = OpenTestPrinter();
@@ -278,6 +290,7 @@ void OpenPage::Command(int id, WORD code) {
 bool DriveModal(const std::function<void()> &trigger, const std::function<void(HWND)> &inside) {
     g_pInside = &inside;
     g_driven = false;
+    g_ticksSeen = 0;
     g_timer = SetTimer(nullptr, 0, 30, DriveTimer);
     trigger();
     KillTimer(nullptr, g_timer);

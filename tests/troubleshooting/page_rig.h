@@ -32,12 +32,14 @@ struct ShellCall {
 struct Recorded {
     std::vector<ShellCall> shell;
     std::vector<std::wstring> help;        // addresses given to the HTML Help entry
+    std::vector<std::wstring> images;      // files loaded with LoadImageW
     std::set<HGDIOBJ> liveGdi;            // created by the plug-in, not deleted yet
     int gdiCreated = 0;
     LANGID systemLanguage = 0x0409;
     void Reset() {
         shell.clear();
         help.clear();
+        images.clear();
     }
 };
 Recorded &Record();

@@ -91,6 +91,11 @@ TEST_F(PageTest, BothSheetsShowGroupsListAndLinks) {
         EXPECT_FALSE(IsWindowEnabled(p.item(IDC_TS_LINK_5))) << "FILE-like port without an address";
         EXPECT_EQ(p.config()->hCurrentDlg, p.page());
         EXPECT_EQ(p.config()->dwCurrentTemplate, static_cast<DWORD>(IDD_TROUBLESHOOTING));
+        // The logo is drawn from its file at every paint of its control.
+        Record().images.clear();
+        RedrawWindow(p.item(IDC_TS_LOGO), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        ASSERT_FALSE(Record().images.empty());
+        EXPECT_EQ(Record().images.back(), InstalledFile(L"TLXl.bmp"));
     }
 }
 
@@ -98,7 +103,7 @@ TEST_F(PageTest, LastTopicLinkFollowsThePrinterData) {
     const wchar_t topic[] = L"troublesh_tab\\paper_jam.htm";
     SetPrinterValue(L"POutrider_LastInfo", REG_SZ, topic, sizeof(topic));
     OpenPage p;
-    ASSERT_TRUE(p.ok());
+    ASSERT_TRUE(p.ok()) << Narrow(p.error());
     ASSERT_TRUE(IsWindowEnabled(p.item(IDC_TS_OUTRIDER_LAST_TOPIC)));
     p.Command(IDC_TS_OUTRIDER_LAST_TOPIC, STN_CLICKED);
     ASSERT_EQ(Record().help.size(), 1u);
@@ -115,7 +120,7 @@ TEST_F(PageTest, LastTopicLinkFollowsThePrinterData) {
 
 TEST_F(PageTest, PrintSendsTheSelectedPageOnce) {
     OpenPage p;
-    ASSERT_TRUE(p.ok());
+    ASSERT_TRUE(p.ok()) << Narrow(p.error());
     SendMessageW(p.item(IDC_TS_DIAG_LIST), CB_SETCURSEL, 7, 0);
     p.Command(IDC_TS_DIAG_PRINT);
     ExpectOnePrintedTestPage("first print");
@@ -146,7 +151,7 @@ TEST_F(PageTest, TestPagesJunkIsLeftOut) {
     for (const Case &c : cases) {
         SetModelValue(L"TLXC500u.INI", L"Common", L"TestPages", c.value);
         OpenPage p;
-        ASSERT_TRUE(p.ok());
+        ASSERT_TRUE(p.ok()) << Narrow(p.error());
         HWND hList = p.item(IDC_TS_DIAG_LIST);
         ASSERT_EQ(SendMessageW(hList, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(c.items.size()));
         for (size_t i = 0; i < c.items.size(); ++i) EXPECT_EQ(ListText(hList, static_cast<int>(i)), c.items[i]);
@@ -161,7 +166,7 @@ TEST_F(PageTest, WithoutTheAlertToolTheGroupsMoveUp) {
     RECT ref[1300] = {};
     {
         OpenPage p;
-        ASSERT_TRUE(p.ok());
+        ASSERT_TRUE(p.ok()) << Narrow(p.error());
         for (int id : {IDC_TS_OUTRIDER_GROUP, IDC_TS_DIAG_GROUP, IDC_TS_DIAG_TEXT, IDC_TS_DIAG_LIST, IDC_TS_DIAG_PRINT,
                        IDC_TS_LINK_GROUP, IDC_TS_ABOUT, IDC_TS_LOGO, IDC_TS_HELP})
             ref[id] = p.Rect(id);
@@ -169,7 +174,7 @@ TEST_F(PageTest, WithoutTheAlertToolTheGroupsMoveUp) {
     for (const wchar_t *value : {L"0", static_cast<const wchar_t *>(nullptr)}) {
         SetModelValue(L"TLXC500u.INI", L"Common", L"TroubleOutrider", value);
         OpenPage p;
-        ASSERT_TRUE(p.ok());
+        ASSERT_TRUE(p.ok()) << Narrow(p.error());
         for (int id : kAlertIds) EXPECT_FALSE(IsWindowVisible(p.item(id))) << id;
         const int dy = ref[IDC_TS_OUTRIDER_GROUP].top - ref[IDC_TS_DIAG_GROUP].top;
         EXPECT_TRUE(SameRect(p.Rect(IDC_TS_DIAG_GROUP), ref[IDC_TS_OUTRIDER_GROUP]));
@@ -191,7 +196,7 @@ TEST_F(PageTest, WithoutTheAlertToolTheGroupsMoveUp) {
 TEST_F(PageTest, AlertSwitchTwoShowsTheGroupWithoutTheLinkCheck) {
     SetModelValue(L"TLXC500u.INI", L"Common", L"TroubleOutrider", L"2");
     OpenPage p;
-    ASSERT_TRUE(p.ok());
+    ASSERT_TRUE(p.ok()) << Narrow(p.error());
     for (int id : kAlertIds) EXPECT_TRUE(IsWindowVisible(p.item(id))) << id;
     HWND hTopic = p.item(IDC_TS_OUTRIDER_LAST_TOPIC);
     EXPECT_TRUE(IsWindowEnabled(hTopic));
@@ -206,7 +211,7 @@ TEST_F(PageTest, LinksAndHelpOpenOnlyWhatTheyShould) {
     SetPortAddress(L"192.0.2.10");
     {
         OpenPage p;
-        ASSERT_TRUE(p.ok());
+        ASSERT_TRUE(p.ok()) << Narrow(p.error());
         ASSERT_TRUE(IsWindowEnabled(p.item(IDC_TS_LINK_5)));
         p.Command(IDC_TS_LINK_5, STN_CLICKED);
         p.Command(IDC_TS_LINK_5, STN_DBLCLK);
@@ -237,7 +242,7 @@ TEST_F(PageTest, LinksAndHelpOpenOnlyWhatTheyShould) {
         SetPortAddress(c.address);
         SetModelValue(L"TLXEN.DAT", L"Troubleshooting Dialog", L"Ref_URL_2", c.target);
         OpenPage p;
-        ASSERT_TRUE(p.ok());
+        ASSERT_TRUE(p.ok()) << Narrow(p.error());
         Record().Reset();
         EXPECT_EQ(IsWindowEnabled(p.item(IDC_TS_LINK_2)) != FALSE, c.enabled) << Narrow(c.target);
         p.Command(IDC_TS_LINK_2, STN_CLICKED);
@@ -252,7 +257,7 @@ TEST_F(PageTest, LinksAndHelpOpenOnlyWhatTheyShould) {
 
 TEST_F(PageTest, AlertSettingsDefaultsRepairAndClamping) {
     OpenPage p;
-    ASSERT_TRUE(p.ok());
+    ASSERT_TRUE(p.ok()) << Narrow(p.error());
     HWND hPageTooltip = p.config()->hTooltip;
     // No printer data: checked, 5, and both stored even on Cancel.
     std::wstring title;
@@ -320,7 +325,7 @@ TEST_F(PageTest, AlertSettingsDefaultsRepairAndClamping) {
 
 TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
     OpenPage p;
-    ASSERT_TRUE(p.ok());
+    ASSERT_TRUE(p.ok()) << Narrow(p.error());
     SIZE client = {};
     RECT ok = {};
     std::wstring details;
@@ -366,7 +371,7 @@ TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
 TEST_F(PageTest, HebrewSystemMirrorsPageDialogsButNotTheLogo) {
     Record().systemLanguage = 0x040D;
     OpenPage p;
-    ASSERT_TRUE(p.ok());
+    ASSERT_TRUE(p.ok()) << Narrow(p.error());
     EXPECT_EQ(p.config()->dwCurrentTemplate, static_cast<DWORD>(IDD_TROUBLESHOOTING_RTL));
     EXPECT_TRUE(GetWindowLongPtrW(p.page(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
     EXPECT_FALSE(GetWindowLongPtrW(p.item(IDC_TS_LOGO), GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
@@ -395,12 +400,111 @@ TEST_F(PageTest, TwentyOpeningsLeaveNoGdiObjectBehind) {
     Record().gdiCreated = 0;
     for (int i = 0; i < 20; ++i) {
         OpenPage p(i % 2 == 0);
-        ASSERT_TRUE(p.ok());
+        ASSERT_TRUE(p.ok()) << Narrow(p.error());
         UpdateWindow(p.session().SheetWindow());
         RedrawWindow(p.page(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
     EXPECT_GE(Record().gdiCreated, 20) << "the link font at least";
     EXPECT_TRUE(Record().liveGdi.empty()) << Record().liveGdi.size() << " objects left";
+}
+
+}  // namespace
+
+namespace {
+
+// Pictures for the README, made only when OEMUI_SCREENSHOT_DIR names a folder
+// (scripts/trouble-screenshots.sh): the page with and without the alert
+// group, the alert settings and About, each left to right and mirrored.
+void Settle() {
+    for (int i = 0; i < 10; ++i) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(30);
+    }
+}
+
+std::wstring ShotDir() {
+    wchar_t sz[MAX_PATH] = {};
+    return GetEnvironmentVariableW(L"OEMUI_SCREENSHOT_DIR", sz, MAX_PATH) != 0 ? sz : L"";
+}
+
+// Reads the window's own surface (what it painted), not the X screen: without
+// a window manager a modal dialog may lie below its owner there.
+bool SaveWindowSurface(HWND hWnd, const std::wstring &path) {
+    RECT rc = {};
+    GetWindowRect(hWnd, &rc);
+    const int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    HDC hdcWindow = GetWindowDC(hWnd);
+    HDC hdcMem = CreateCompatibleDC(hdcWindow);
+    BITMAPINFOHEADER bih = {sizeof(bih), cx, cy, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void *pBits = nullptr;
+    HBITMAP hBitmap = CreateDIBSection(hdcWindow, reinterpret_cast<BITMAPINFO *>(&bih), DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HGDIOBJ hOld = SelectObject(hdcMem, hBitmap);
+    BitBlt(hdcMem, 0, 0, cx, cy, hdcWindow, 0, 0, SRCCOPY);
+    GdiFlush();
+    const DWORD cbPixels = ((static_cast<DWORD>(cx) * 3 + 3) & ~3u) * static_cast<DWORD>(cy);
+    BITMAPFILEHEADER bfh = {0x4D42, static_cast<DWORD>(sizeof(bfh) + sizeof(bih) + cbPixels), 0, 0,
+                            static_cast<DWORD>(sizeof(bfh) + sizeof(bih))};
+    HANDLE hFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    const bool ok = hFile != INVALID_HANDLE_VALUE && WriteFile(hFile, &bfh, sizeof(bfh), &written, nullptr) &&
+                    WriteFile(hFile, &bih, sizeof(bih), &written, nullptr) &&
+                    WriteFile(hFile, pBits, cbPixels, &written, nullptr);
+    if (hFile != INVALID_HANDLE_VALUE) CloseHandle(hFile);
+    SelectObject(hdcMem, hOld);
+    DeleteObject(hBitmap);
+    DeleteDC(hdcMem);
+    ReleaseDC(hWnd, hdcWindow);
+    return ok;
+}
+
+void Shoot(HWND hWnd, const std::wstring &name) {
+    // A modal dialog may also lie below its owner: the owner steps aside.
+    HWND hOwner = GetWindow(hWnd, GW_OWNER);
+    if (hOwner != nullptr) ShowWindow(hOwner, SW_HIDE);
+    Settle();
+    RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    Settle();
+    EXPECT_TRUE(SaveWindowSurface(hWnd, ShotDir() + L"\\" + name + L".bmp")) << Narrow(name);
+    if (hOwner != nullptr) ShowWindow(hOwner, SW_SHOWNA);
+}
+
+TEST_F(PageTest, Screenshots) {
+    if (ShotDir().empty()) GTEST_SKIP() << "OEMUI_SCREENSHOT_DIR not set";
+    const wchar_t topic[] = L"troublesh_tab\\paper_jam.htm";
+    SetPrinterValue(L"POutrider_LastInfo", REG_SZ, topic, sizeof(topic));
+    SetPortAddress(L"192.0.2.10");
+    for (LANGID lang : {static_cast<LANGID>(0x0409), static_cast<LANGID>(0x040D)}) {
+        const std::wstring suffix = lang == 0x0409 ? L"" : L"-rtl";
+        Record().systemLanguage = lang;
+        RestoreModelFiles();
+        {
+            OpenPage p;
+            ASSERT_TRUE(p.ok()) << Narrow(p.error());
+            Settle();
+            Shoot(p.session().SheetWindow(), L"troubleshooting-page" + suffix);
+            DriveModal([&] { p.Command(IDC_TS_OUTRIDER_SETTINGS); },
+                       [&](HWND hDlg) {
+                           Settle();
+                           Shoot(hDlg, L"alert-settings" + suffix);
+                           SendMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
+                       });
+            DriveModal([&] { p.Command(IDC_TS_ABOUT); },
+                       [&](HWND hDlg) {
+                           Settle();
+                           Shoot(hDlg, L"about" + suffix);
+                           SendMessageW(hDlg, WM_COMMAND, IDOK, 0);
+                       });
+        }
+        SetModelValue(L"TLXC500u.INI", L"Common", L"TroubleOutrider", L"0");
+        OpenPage p;
+        ASSERT_TRUE(p.ok()) << Narrow(p.error());
+        Settle();
+        Shoot(p.session().SheetWindow(), L"troubleshooting-page-no-alerts" + suffix);
+    }
 }
 
 }  // namespace

@@ -181,6 +181,7 @@ TEST_F(RawJobTest, BadArgumentsTouchNothing) {
 
 TEST(WebLinks, AddressFromTarget) {
     const std::wstring long255(255, L'a');
+    const std::wstring long200(200, L'b');
     struct Case {
         std::wstring target;
         const wchar_t *address;
@@ -195,7 +196,7 @@ TEST(WebLinks, AddressFromTarget) {
         // Any other target is used as it stands, "%" and all.
         {L"http://www.talix.example/%s%n%%", L"h", L"http://www.talix.example/%s%n%%"},
         {L"http://" + long255, L"h", (L"http://" + long255).substr(0, 259)},
-        {L"http://%s/" + long255, std::wstring(200, L'b').c_str(),
+        {L"http://%s/" + long255, long200.c_str(),
          (L"http://" + std::wstring(200, L'b') + L"/" + long255).substr(0, 259)},
     };
     for (const Case &c : cases) {
