@@ -91,6 +91,7 @@ void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect) {
     // Tokens end at commas; empty ones are skipped as the list format always
     // allowed "1,,2".
     wchar_t *pszToken = szPages;
+    bool fAdded = false;
     for (wchar_t *p = szPages;; ++p) {
         const bool fEnd = *p == L'\0';
         if (*p != L',' && !fEnd) continue;
@@ -100,11 +101,14 @@ void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect) {
             wchar_t szText[kProfileTextCch];
             ReadDisplayText(pConfig, *pEntry, szText);
             SendMessageW(hList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(szText));
-            SendMessageW(hList, CB_SETCURSEL, static_cast<WPARAM>(nSelect), 0);
+            fAdded = true;
         }
         if (fEnd) break;
         pszToken = p + 1;
     }
+    // Selecting once at the end leaves the list as selecting after every
+    // addition would, without redrawing it each time.
+    if (fAdded) SendMessageW(hList, CB_SETCURSEL, static_cast<WPARAM>(nSelect), 0);
 }
 
 bool PrintSelectedDiagnosticPage(HWND hPage, ModelConfig *pConfig) {

@@ -111,6 +111,8 @@ void CreateLinkFont(HWND hDlg, PageState *pState) {
 void FitLinksToText(HWND hDlg, const PageState &state) {
     WindowDc dc(hDlg);
     if (dc.get() == nullptr) return;
+    // One batch: the page moves its links once instead of seven times.
+    HDWP hMoves = BeginDeferWindowPos(ARRAYSIZE(kLinkControls));
     for (int id : kLinkControls) {
         if (!UsesLinkFont(state, id)) continue;
         HWND hLink = GetDlgItem(hDlg, id);
@@ -126,8 +128,12 @@ void FitLinksToText(HWND hDlg, const PageState &state) {
         GetWindowRect(hLink, &rc);
         MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT *>(&rc), 2);
         const LONG x = rc.left + ((rc.right - rc.left) - size.cx) / 2;
-        MoveWindow(hLink, x, rc.top, size.cx, size.cy, TRUE);
+        if (hMoves != nullptr)
+            hMoves = DeferWindowPos(hMoves, hLink, nullptr, x, rc.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        else
+            MoveWindow(hLink, x, rc.top, size.cx, size.cy, TRUE);
     }
+    if (hMoves != nullptr) EndDeferWindowPos(hMoves);
 }
 
 // A link is hidden without a target, disabled when its target is no web
