@@ -185,12 +185,15 @@ void ParsePpd(const std::vector<std::string> &lines, ModelData &data) {
             continue;
         }
         const std::string line = Trim(raw);
+        // A comment is a comment whatever it holds: a stray quote in one must
+        // not open a value that swallows the statements after it.
+        if (line.empty() || StartsWith(line, "*%")) continue;
         {
             size_t quotes = 0;
             for (char c : line) quotes += (c == '"');
             inQuote = (quotes % 2) == 1;
         }
-        if (line.empty() || line[0] != '*' || StartsWith(line, "*%")) continue;
+        if (line[0] != '*') continue;
         const size_t colon = line.find(':');
         const std::string head = colon == std::string::npos ? line : Trim(line.substr(0, colon));
         const std::string value = colon == std::string::npos ? std::string() : Trim(line.substr(colon + 1));
@@ -208,7 +211,9 @@ void ParsePpd(const std::vector<std::string> &lines, ModelData &data) {
         } else if (word == "*OpenUI" || word == "*JCLOpenUI") {
             if (inUi) {
                 data.warnings.push_back(LineNote(i, L"OpenUI inside another; the first is closed"));
-                ResolveDefault(data, data.features.back(), defaultKeyword);
+                // Closed like *CloseUI closes it: an empty feature is dropped,
+                // so no default index points into an empty option list.
+                FinishFeature(data, defaultKeyword);
                 inUi = false;
             }
             if (full || (full = !RoomForFeature(data, i))) continue;
@@ -256,8 +261,7 @@ void ParsePpd(const std::vector<std::string> &lines, ModelData &data) {
     }
     if (inUi) {
         data.warnings.push_back(L"the last OpenUI is never closed");
-        ResolveDefault(data, data.features.back(), defaultKeyword);
-        if (data.features.back().options.empty()) data.features.pop_back();
+        FinishFeature(data, defaultKeyword);
     }
 }
 

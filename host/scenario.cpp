@@ -4,7 +4,9 @@
 
 #include "common/handles.h"
 #include "host/console.h"
+#include "host/dialog_driver.h"
 #include "host/scripted_answers.h"
+#include "host/side_effects.h"
 
 namespace oemuihost {
 namespace {
@@ -18,7 +20,7 @@ struct StepSyntax {
 };
 
 constexpr StepSyntax kSteps[] = {
-    {L"model", StepKind::Model, 1, 1, L"model DIR"},
+    {L"model", StepKind::Model, 1, 5, L"model DIR [name PRINTER] [port PORT]"},
     {L"printer", StepKind::Printer, 1, 1, L"printer NAME"},
     {L"open", StepKind::Open, 1, 1, L"open preferences|properties"},
     {L"select", StepKind::Select, 2, 2, L"select ITEM OPTION"},
@@ -29,9 +31,31 @@ constexpr StepSyntax kSteps[] = {
     {L"close", StepKind::Close, 0, 1, L"close [ok|cancel]"},
     {L"dump", StepKind::Dump, 1, 1, L"dump devmode|printerdata|registry|calls|items|all"},
     {L"network", StepKind::Network, 2, 2, L"network KEY VALUE"},
+    {L"dialog", StepKind::Dialog, 0, 1, L"dialog [TITLE]"},
+    {L"set", StepKind::Set, 2, 2, L"set CONTROL TEXT"},
+    {L"type", StepKind::Type, 2, 3, L"type CONTROL TEXT [lctrl|rctrl]"},
+    {L"key", StepKind::Key, 2, 4, L"key CONTROL KEY [lctrl|rctrl|shift]..."},
+    {L"paste", StepKind::Paste, 3, 3, L"paste CONTROL TEXT lctrl-v|rctrl-v|shift-insert|wm-paste"},
+    {L"click", StepKind::Click, 1, 1, L"click CONTROL"},
+    {L"choose", StepKind::Choose, 2, 2, L"choose CONTROL ENTRY|#N"},
+    {L"datetime", StepKind::DateTime, 2, 3, L"datetime CONTROL YYYY-MM-DD|none [HH:MM[:SS]]"},
+    {L"ok", StepKind::Action, 0, 0, L"ok"},
+    {L"cancel", StepKind::Action, 0, 0, L"cancel"},
+    {L"enter", StepKind::Action, 0, 0, L"enter"},
+    {L"escape", StepKind::Action, 0, 0, L"escape"},
+    {L"closebox", StepKind::Action, 0, 0, L"closebox"},
+    {L"f1", StepKind::Action, 0, 0, L"f1"},
+    {L"help", StepKind::Action, 0, 0, L"help"},
+    {L"expect", StepKind::Expect, 1, 8, L"expect WHAT ..."},
+    {L"screenshot", StepKind::Screenshot, 1, 1, L"screenshot FILE.png"},
+    {L"seed", StepKind::Seed, 3, 5, L"seed printerdata|registry|block ..."},
+    {L"language", StepKind::Language, 2, 2, L"language system|user LANGID"},
+    {L"tcpport", StepKind::TcpPort, 3, 3, L"tcpport PORT ipaddress|hostname VALUE"},
+    {L"netlib", StepKind::NetLib, 1, 1, L"netlib present|missing|noentry"},
 };
 
-constexpr const wchar_t *kDumpWhat[] = {L"devmode", L"printerdata", L"registry", L"calls", L"items", L"all"};
+constexpr const wchar_t *kDumpWhat[] = {L"devmode", L"printerdata", L"registry", L"calls", L"items", L"all", L"dialog"};
+constexpr const wchar_t *kNetLibStates[] = {L"present", L"missing", L"noentry"};
 
 bool Is(const std::wstring &a, const wchar_t *b) { return lstrcmpiW(a.c_str(), b) == 0; }
 
@@ -45,7 +69,10 @@ bool CheckArgs(const StepSyntax &syntax, const std::vector<std::wstring> &args, 
     case StepKind::Answer:
         if (args.size() == 2) {
             if (Is(args[0], L"dialog") && (Is(args[1], L"ok") || Is(args[1], L"cancel"))) return true;
-            *pWhy = L"a dialog is answered with: answer dialog ok|cancel";
+            if (Is(args[0], L"shell") && args[1].find_first_not_of(L"0123456789") == std::wstring::npos &&
+                !args[1].empty() && args[1].size() < 6)
+                return true;
+            *pWhy = L"a dialog is answered with: answer dialog ok|cancel; the shell with: answer shell NUMBER";
             return false;
         }
         if (AnswerId(args[0]) != 0) return true;
@@ -54,6 +81,38 @@ bool CheckArgs(const StepSyntax &syntax, const std::vector<std::wstring> &args, 
     case StepKind::Close:
         if (args.empty() || Is(args[0], L"ok") || Is(args[0], L"cancel")) return true;
         *pWhy = L"close takes ok or cancel";
+        return false;
+    case StepKind::Model:
+        if (args.size() % 2 == 1) {
+            for (size_t i = 1; i < args.size(); i += 2)
+                if (!Is(args[i], L"name") && !Is(args[i], L"port")) {
+                    *pWhy = L"model takes DIR [name PRINTER] [port PORT]";
+                    return false;
+                }
+            return true;
+        }
+        *pWhy = L"model takes DIR [name PRINTER] [port PORT]";
+        return false;
+    case StepKind::Paste:
+        if (IsPasteMethod(args[2])) return true;
+        *pWhy = L"paste with lctrl-v, rctrl-v, shift-insert or wm-paste, not \"" + args[2] + L"\"";
+        return false;
+    case StepKind::Type:
+        if (args.size() == 2 || Is(args[2], L"lctrl") || Is(args[2], L"rctrl")) return true;
+        *pWhy = L"type holds lctrl or rctrl, not \"" + args[2] + L"\"";
+        return false;
+    case StepKind::Language:
+        if ((Is(args[0], L"system") || Is(args[0], L"user")) && ParseLangId(args[1]) != 0) return true;
+        *pWhy = L"language system|user LANGID (a number such as 0x0401, or a name such as arabic)";
+        return false;
+    case StepKind::TcpPort:
+        if (Is(args[1], L"ipaddress") || Is(args[1], L"hostname")) return true;
+        *pWhy = L"tcpport PORT ipaddress|hostname VALUE";
+        return false;
+    case StepKind::NetLib:
+        for (const wchar_t *state : kNetLibStates)
+            if (Is(args[0], state)) return true;
+        *pWhy = L"netlib present, missing or noentry";
         return false;
     case StepKind::Dump:
         for (const wchar_t *what : kDumpWhat)
@@ -66,6 +125,16 @@ bool CheckArgs(const StepSyntax &syntax, const std::vector<std::wstring> &args, 
 }
 
 }  // namespace
+
+bool IsSheetStep(StepKind kind) {
+    switch (kind) {
+    case StepKind::Model: case StepKind::Printer: case StepKind::Open: case StepKind::Select: case StepKind::Press:
+    case StepKind::Page: case StepKind::Apply: case StepKind::Close:
+        return true;
+    default:
+        return false;
+    }
+}
 
 bool SplitWords(const std::wstring &line, std::vector<std::wstring> *pWords) {
     pWords->clear();
@@ -114,6 +183,7 @@ bool ParseScenario(const std::wstring &text, Scenario *pScenario, std::wstring *
         ScenarioStep step;
         step.line = lineNo;
         step.kind = pSyntax->kind;
+        step.word = pSyntax->word;
         step.args.assign(words.begin() + 1, words.end());
         std::wstring trimmed = line;
         while (!trimmed.empty() && (trimmed.back() == L'\r' || trimmed.back() == L' ')) trimmed.pop_back();

@@ -1,20 +1,14 @@
 // The scenario format: plain text, one step a line, words separated by
 // blanks, "double quotes" around words with blanks, # starts a comment.
-//
-//   model DIR                  install the sample model in DIR as a temporary printer
-//   printer NAME               use an installed printer
-//   open preferences|properties
-//   select ITEM OPTION         ITEM: feature keyword, copies, collate, color, duplex,
-//                              source, mediatype, nup, or an item's caption
-//   press CAPTION              a plug-in push button (or #N, the N-th plug-in item)
-//   answer yes|no|ok|cancel|retry|ignore|abort      the next message box
-//   answer dialog ok|cancel    the next modal dialog
-//   page NAME|N                make a page of the sheet current
-//   apply
-//   close [ok|cancel]
-//   dump devmode|printerdata|registry|calls|items|all
-//   network KEY VALUE          an answer of the stand-in network library for the
-//                              printer's port (TrayConfig, DuplexUnit, HardDisk, Finisher, Result)
+// README.md lists every step with an example; the groups are:
+//   printer and sheet: model, printer, open, select, press, page, apply, close, network
+//   answers:           answer (message boxes, dialogs, shell execution)
+//   dialogs and pages: dialog, set, type, key, paste, click, choose, datetime,
+//                      ok, cancel, enter, escape, closebox, f1, help
+//   looking:           expect, dump, screenshot
+//   set-up:            seed, language, tcpport, netlib
+// Steps after one that opens a modal dialog run inside that dialog until it
+// ends; a sheet step ends that run (and leaves the dialog open: an error).
 #pragma once
 
 #include <string>
@@ -22,11 +16,19 @@
 
 namespace oemuihost {
 
-enum class StepKind { Model, Printer, Open, Select, Press, Answer, Page, Apply, Close, Dump, Network };
+enum class StepKind {
+    Model, Printer, Open, Select, Press, Answer, Page, Apply, Close, Dump, Network,
+    Dialog, Set, Type, Key, Paste, Click, Choose, DateTime, Action,
+    Expect, Screenshot, Seed, Language, TcpPort, NetLib,
+};
+
+// Steps that work on the sheet itself; inside a modal dialog they cannot run.
+bool IsSheetStep(StepKind kind);
 
 struct ScenarioStep {
     int line = 0;
     StepKind kind = StepKind::Apply;
+    std::wstring word;  // the step's first word, lower case
     std::vector<std::wstring> args;
     std::wstring text;  // the line as written, for the report
 };

@@ -3,28 +3,49 @@
 #include <memory>
 #include <vector>
 
+#include <prsht.h>
+
+#include "host/dialog_driver.h"
 #include "host/driver_helper.h"
 #include "host/dumps.h"
+#include "host/expectations.h"
 #include "host/plugin_host.h"
 #include "host/printer_install.h"
+#include "host/screenshot.h"
 #include "host/scripted_answers.h"
+#include "host/seeding.h"
 #include "host/session.h"
+#include "host/side_effects.h"
 
 namespace oemuihost {
 namespace {
 
 bool Is(const std::wstring &a, const wchar_t *b) { return lstrcmpiW(a.c_str(), b) == 0; }
 
+// How long a "dialog" step waits for a dialog that has not opened yet.
+constexpr DWORD kDialogWaitMs = 3000;
+
 class ScenarioRunner {
 public:
-    ScenarioRunner(const RunOptions &options, Report &report) : m_options(options), m_report(report) {}
+    ScenarioRunner(const RunOptions &options, Report &report)
+        : m_options(options), m_report(report), m_log(&report), m_seeding(options.dllPath) {}
     int Run(const Scenario &scenario);
 
 private:
+    // Steps from m_next on: all of them at the outermost level; inside a
+    // dialog until it ends or a step needs the sheet.
+    void RunSteps();
+    static void OnDialog(void *pContext, HWND hDlg);
+    void DriveDialog(HWND hDlg);
+    void Fail(int line, const std::wstring &error);
     bool Step(const ScenarioStep &step, std::wstring *pError);
+    bool DialogStep(const ScenarioStep &step, std::wstring *pError);
+    bool WaitForDialog(const ScenarioStep &step, std::wstring *pError);
+    bool Screenshot(const std::wstring &path, std::wstring *pError);
+    StepContext Context() const;
     bool NeedSession(std::wstring *pError) const;
     bool Dump(const std::wstring &what, std::wstring *pError);
-    bool InstallModel(const std::wstring &dir, std::wstring *pError);
+    bool InstallModel(const std::vector<std::wstring> &args, std::wstring *pError);
     bool SetNetworkAnswer(const std::wstring &key, const std::wstring &value, std::wstring *pError);
     void CloseSession(bool ok);
     void Cleanup();
@@ -33,7 +54,10 @@ private:
     Report &m_report;
     PluginHost m_host;
     DriverHelper *m_pHelper = nullptr;
+    CallLog m_log;
     std::unique_ptr<ScriptedAnswers> m_answers;
+    std::unique_ptr<SideEffects> m_effects;
+    Seeding m_seeding;
     std::unique_ptr<Session> m_session;
     std::wstring m_printer;
     std::vector<InstalledPrinter> m_temporary;
@@ -41,6 +65,13 @@ private:
     size_t m_callsShown = 0;
     std::wstring m_networkIni;                 // the stand-in library's configuration
     std::vector<std::wstring> m_networkPorts;  // sections this run wrote
+
+    const std::vector<ScenarioStep> *m_pSteps = nullptr;
+    size_t m_next = 0;
+    bool m_failed = false;
+    DialogWatcher m_watcher;
+    size_t m_waitStep = SIZE_MAX;  // a "dialog" step waiting for its dialog
+    bool m_waitMet = false;
 };
 
 int ScenarioRunner::Run(const Scenario &scenario) {
@@ -49,6 +80,9 @@ int ScenarioRunner::Run(const Scenario &scenario) {
         return kExitFailure;
     }
     m_report.Add(L"call", L"DllGetClassObject, CreateInstance(IPrintOemUI) -> S_OK");
+    SetActiveCallLog(&m_log);
+    m_effects.reset(new SideEffects(m_host.Module(), &m_log, HelpStandInPath()));
+    if (!m_effects->HelpProblem().empty()) m_report.Add(L"warning", m_effects->HelpProblem() + L"; HTML Help calls are not recorded");
     m_pHelper = new DriverHelper(&m_report);
     SetLastError(0);
     const HRESULT hr = m_host.Publish(m_pHelper);
@@ -56,27 +90,188 @@ int ScenarioRunner::Run(const Scenario &scenario) {
     m_answers.reset(new ScriptedAnswers(m_host.Module(), &m_report));
     if (!m_answers->Patched())
         m_report.Add(L"warning", L"the plug-in does not import MessageBoxW; message boxes cannot be answered");
+    m_answers->SetLive(true);
 
-    int exitCode = kExitOk;
-    for (const ScenarioStep &step : scenario.steps) {
+    m_pSteps = &scenario.steps;
+    m_next = 0;
+    m_failed = false;
+    m_watcher.Start(&ScenarioRunner::OnDialog, this, &OpenSheetWindow);
+    RunSteps();
+    m_watcher.Stop();
+    m_report.SetLine(0);
+    Cleanup();
+    return m_failed ? kExitScenarioError : kExitOk;
+}
+
+void ScenarioRunner::Fail(int line, const std::wstring &error) {
+    m_report.Add(L"error", L"line " + std::to_wstring(line) + L": " + error);
+    m_failed = true;
+}
+
+void ScenarioRunner::RunSteps() {
+    const size_t depth = m_watcher.Stack().size();
+    const std::vector<ScenarioStep> &steps = *m_pSteps;
+    while (!m_failed && m_next < steps.size()) {
+        const ScenarioStep &step = steps[m_next];
+        if (depth > 0 && (!DialogAlive(m_watcher.Current()) || IsSheetStep(step.kind))) return;
+        ++m_next;
         m_report.SetLine(step.line);
         m_report.Add(L"step", step.text);
         std::wstring error;
-        m_answers->BeginStep();
         const bool ok = Step(step, &error);
-        m_answers->EndStep();
+        if (m_failed) return;  // a dialog this step opened failed and said why
         const int unanswered = m_answers->TakeUnanswered();
         if (ok && unanswered > 0)
-            error = std::to_wstring(unanswered) + L" message box(es) or dialog(s) of the plug-in had no fitting answer";
+            error = std::to_wstring(unanswered) + L" message box(es) of the plug-in had no fitting answer";
         if (!ok || unanswered > 0) {
-            m_report.Add(L"error", L"line " + std::to_wstring(step.line) + L": " + error);
-            exitCode = kExitScenarioError;
-            break;
+            Fail(step.line, error);
+            return;
         }
+        if (depth > 0 && !DialogAlive(m_watcher.Current())) return;
     }
-    m_report.SetLine(0);
-    Cleanup();
-    return exitCode;
+}
+
+void ScenarioRunner::OnDialog(void *pContext, HWND hDlg) { static_cast<ScenarioRunner *>(pContext)->DriveDialog(hDlg); }
+
+// Runs inside the dialog's modal loop: the scenario's next steps drive it.
+void ScenarioRunner::DriveDialog(HWND hDlg) {
+    const int line = m_report.Line();
+    const std::wstring title = WindowText(hDlg);
+    if (m_failed) {
+        m_report.Add(L"dialog", L"\"" + title + L"\" opened after the failure; closed with " +
+                                    AnswerName(CloseSafely(hDlg)));
+        return;
+    }
+    int id = 0;
+    if (m_answers->TakeDialogAnswer(&id)) {
+        m_report.Add(L"dialog", L"\"" + title + L"\" -> " + AnswerName(id));
+        SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hDlg, id)));
+        if (DialogAlive(hDlg)) EndDialog(hDlg, id);
+        return;
+    }
+    m_report.Add(L"dialog", L"\"" + title + L"\" opened");
+    if (m_waitStep != SIZE_MAX) {
+        // The "dialog" step that waited for it checks it from inside.
+        m_next = m_waitStep;
+        m_waitStep = SIZE_MAX;
+        m_waitMet = true;
+    }
+    RunSteps();
+    if (!DialogAlive(hDlg)) {
+        m_report.Add(L"dialog", L"\"" + title + L"\" ended");
+        m_report.SetLine(line);
+        return;
+    }
+    const int answer = CloseSafely(hDlg);
+    if (m_failed) {
+        m_report.Add(L"dialog", L"\"" + title + L"\" closed with " + std::wstring(AnswerName(answer)) + L" after the failure");
+    } else {
+        const std::vector<ScenarioStep> &steps = *m_pSteps;
+        const std::wstring where = m_next < steps.size()
+                                       ? L"when line " + std::to_wstring(steps[m_next].line) + L" (\"" + steps[m_next].text +
+                                             L"\") needs the sheet"
+                                       : std::wstring(L"at the end of the scenario");
+        Fail(line, L"the dialog \"" + title + L"\" opened here was left open " + where + L"; closed with " +
+                       AnswerName(answer));
+    }
+    m_report.SetLine(line);
+}
+
+StepContext ScenarioRunner::Context() const {
+    StepContext ctx;
+    ctx.pReport = &m_report;
+    const bool open = m_session && m_session->IsOpen();
+    ctx.pSession = open ? m_session.get() : nullptr;
+    ctx.hSheet = open ? m_session->SheetWindow() : nullptr;
+    ctx.hDialog = m_watcher.Current();
+    ctx.pLastDevMode = &m_lastDevMode;
+    ctx.printer = m_printer;
+    ctx.pLog = &m_log;
+    return ctx;
+}
+
+bool ScenarioRunner::WaitForDialog(const ScenarioStep &step, std::wstring *pError) {
+    HWND hDlg = m_watcher.Current();
+    if (hDlg == nullptr) {
+        // Nothing opened by the step before: one may still come (posted).
+        m_waitStep = m_next - 1;
+        m_waitMet = false;
+        const DWORD start = GetTickCount();
+        while (!m_waitMet && !m_failed && GetTickCount() - start < kDialogWaitMs) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            PumpPending(OpenSheetWindow());
+            m_watcher.CheckNow();
+        }
+        m_waitStep = SIZE_MAX;
+        if (m_waitMet || m_failed) return true;
+        *pError = L"no dialog opened (waited " + std::to_wstring(kDialogWaitMs / 1000) + L" s)";
+        return false;
+    }
+    const std::wstring title = WindowText(hDlg);
+    if (!step.args.empty() && title != step.args[0]) {
+        *pError = L"the open dialog is \"" + title + L"\", not \"" + step.args[0] + L"\"";
+        return false;
+    }
+    return true;
+}
+
+bool ScenarioRunner::DialogStep(const ScenarioStep &step, std::wstring *pError) {
+    const std::vector<std::wstring> &a = step.args;
+    const StepContext ctx = Context();
+    if (step.kind == StepKind::Action) {
+        HWND hTarget = TargetWindow(ctx, pError);
+        if (hTarget == nullptr) return false;
+        if (!DialogAction(hTarget, ctx.hSheet, step.word, pError)) return false;
+        PumpPending(ctx.hDialog);
+        return true;
+    }
+    HWND hTarget = TargetWindow(ctx, pError);
+    if (hTarget == nullptr) return false;
+    HWND hCtrl = FindControl(hTarget, a[0], pError);
+    if (hCtrl == nullptr) return false;
+    bool ok = false;
+    switch (step.kind) {
+    case StepKind::Set: ok = SetControlText(hCtrl, a[1], pError); break;
+    case StepKind::Type:
+        ok = TypeText(hCtrl, a[1],
+                      a.size() < 3 ? ControlKey::None : lstrcmpiW(a[2].c_str(), L"lctrl") == 0 ? ControlKey::Left : ControlKey::Right,
+                      pError);
+        break;
+    case StepKind::Key: ok = PressKey(hCtrl, a[1], std::vector<std::wstring>(a.begin() + 2, a.end()), pError); break;
+    case StepKind::Paste: ok = PasteText(hCtrl, a[1], a[2], pError); break;
+    case StepKind::Click: ok = ClickControl(hCtrl, pError); break;
+    case StepKind::Choose: ok = ChooseEntry(hCtrl, a[1], pError); break;
+    case StepKind::DateTime: ok = SetDateTime(hCtrl, a[1], a.size() > 2 ? a[2] : std::wstring(), pError); break;
+    default: break;
+    }
+    if (ok) PumpPending(ctx.hDialog);
+    return ok;
+}
+
+bool ScenarioRunner::Screenshot(const std::wstring &path, std::wstring *pError) {
+    HWND hWnd = m_watcher.Current();
+    if (hWnd == nullptr) hWnd = OpenSheetWindow();
+    if (hWnd == nullptr) {
+        *pError = L"no dialog or sheet to take a picture of";
+        return false;
+    }
+    // Let every control paint, and the display catch up, before the picture.
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 300) {
+        PumpPending(m_watcher.Current());
+        GdiFlush();
+        Sleep(20);
+    }
+    // %TEMP% and the like, so that a scenario need not know the machine.
+    wchar_t szPath[MAX_PATH] = {};
+    const DWORD cch = ExpandEnvironmentStringsW(path.c_str(), szPath, MAX_PATH);
+    if (cch == 0 || cch > MAX_PATH) {
+        *pError = L"the path " + path + L" is too long";
+        return false;
+    }
+    if (!SaveWindowPng(hWnd, szPath, pError)) return false;
+    m_report.Add(L"sheet", L"screenshot of \"" + WindowText(hWnd) + L"\" saved to " + szPath);
+    return true;
 }
 
 bool ScenarioRunner::NeedSession(std::wstring *pError) const {
@@ -85,15 +280,24 @@ bool ScenarioRunner::NeedSession(std::wstring *pError) const {
     return false;
 }
 
-bool ScenarioRunner::InstallModel(const std::wstring &dir, std::wstring *pError) {
-    const std::wstring folder = ResolveModelDirectory(dir);
-    const std::wstring name = TemporaryPrinterName(folder);
+bool ScenarioRunner::InstallModel(const std::vector<std::wstring> &args, std::wstring *pError) {
+    const std::wstring folder = ResolveModelDirectory(args[0]);
+    std::wstring name = TemporaryPrinterName(folder), driver, port;
+    for (size_t i = 1; i + 1 < args.size(); i += 2) {
+        if (lstrcmpiW(args[i].c_str(), L"name") == 0) {
+            // The driver keeps the folder's name: printer and driver differ.
+            name = args[i + 1];
+            driver = TemporaryPrinterName(folder);
+        } else {
+            port = args[i + 1];
+        }
+    }
     // A run that was stopped may have left the printer behind.
-    UninstallModelPrinter(name, std::wstring());
+    UninstallModelPrinter(name, driver);
     DeleteStoredDevMode(name);
     InstalledPrinter installed;
     std::wstring error;
-    if (!InstallModelPrinter(folder, name, std::wstring(), std::wstring(), &installed, &error)) {
+    if (!InstallModelPrinter(folder, name, port, driver, &installed, &error)) {
         *pError = L"the model " + folder + L" cannot be installed: " + error;
         return false;
     }
@@ -151,7 +355,7 @@ bool ScenarioRunner::Step(const ScenarioStep &step, std::wstring *pError) {
             m_printer = a[0];
             return true;
         }
-        return InstallModel(a[0], pError);
+        return InstallModel(a, pError);
     case StepKind::Open: {
         if (m_session && m_session->IsOpen()) {
             *pError = L"a sheet is already open";
@@ -176,7 +380,9 @@ bool ScenarioRunner::Step(const ScenarioStep &step, std::wstring *pError) {
     case StepKind::Press:
         return NeedSession(pError) && m_session->Press(a[0], pError);
     case StepKind::Answer:
-        if (a.size() == 2)
+        if (a.size() == 2 && lstrcmpiW(a[0].c_str(), L"shell") == 0)
+            m_effects->QueueShellResult(_wtoi(a[1].c_str()));
+        else if (a.size() == 2)
             m_answers->QueueDialog(AnswerId(a[1]));
         else
             m_answers->QueueMessageBox(AnswerId(a[0]));
@@ -193,6 +399,30 @@ bool ScenarioRunner::Step(const ScenarioStep &step, std::wstring *pError) {
         return SetNetworkAnswer(a[0], a[1], pError);
     case StepKind::Dump:
         return Dump(a[0], pError);
+    case StepKind::Dialog:
+        return WaitForDialog(step, pError);
+    case StepKind::Set: case StepKind::Type: case StepKind::Key: case StepKind::Paste: case StepKind::Click:
+    case StepKind::Choose: case StepKind::DateTime: case StepKind::Action:
+        return DialogStep(step, pError);
+    case StepKind::Expect:
+        if (!CheckExpectation(a, Context(), pError)) return false;
+        m_report.Add(L"expect", L"holds");
+        return true;
+    case StepKind::Screenshot:
+        return Screenshot(a[0], pError);
+    case StepKind::Seed:
+        return m_seeding.Seed(a, Context(), pError);
+    case StepKind::Language: {
+        const bool system = lstrcmpiW(a[0].c_str(), L"system") == 0;
+        m_effects->SetLanguage(system, ParseLangId(a[1]));
+        m_report.Add(L"sheet", std::wstring(system ? L"system" : L"user") + L" language is now " +
+                                   Hex32(ParseLangId(a[1])).substr(6));
+        return true;
+    }
+    case StepKind::TcpPort:
+        return m_seeding.TcpPort(a[0], a[1], a[2], pError);
+    case StepKind::NetLib:
+        return m_seeding.NetLib(a[0], pError);
     }
     return false;
 }
@@ -204,6 +434,17 @@ void ScenarioRunner::CloseSession(bool ok) {
 }
 
 bool ScenarioRunner::Dump(const std::wstring &what, std::wstring *pError) {
+    if (Is(what, L"dialog")) {
+        std::wstring ignored;
+        HWND hWnd = TargetWindow(Context(), &ignored);
+        if (hWnd == nullptr) {
+            *pError = L"no dialog or page is open";
+            return false;
+        }
+        m_report.Add(L"dump", L"dialog \"" + WindowText(m_watcher.Current() ? hWnd : OpenSheetWindow()) + L"\"",
+                     DescribeDialog(hWnd));
+        return true;
+    }
     const bool all = Is(what, L"all");
     const bool open = m_session && m_session->IsOpen();
     if (Is(what, L"items") || (all && open)) {
@@ -257,7 +498,7 @@ void ScenarioRunner::Cleanup() {
         if (m_answers->PendingBoxes() || m_answers->PendingDialogs())
             m_report.Add(L"warning", std::to_wstring(m_answers->PendingBoxes() + m_answers->PendingDialogs()) +
                                          L" scripted answers were never used");
-        m_answers.reset();
+        m_answers->SetLive(false);
     }
     // Removing a temporary printer deletes its driver: the core tells the plug-in.
     if (m_host.Plugin() != nullptr && !m_options.keepPrinters) {
@@ -270,6 +511,10 @@ void ScenarioRunner::Cleanup() {
             m_report.AddCall(L"DriverEvent(DRIVER_EVENT_DELETE, \"" + p.driverName + L"\")", hr, GetLastError());
         }
     }
+    // The import replacements go before the module may be unloaded.
+    m_answers.reset();
+    m_effects.reset();
+    SetActiveCallLog(nullptr);
     if (m_host.Plugin() != nullptr) {
         const HRESULT hrUnload = m_host.Unload();
         m_report.Add(L"call", L"DllCanUnloadNow after release -> " + Hex32(static_cast<unsigned long>(hrUnload)) +
@@ -282,6 +527,7 @@ void ScenarioRunner::Cleanup() {
         m_pHelper->Release();
         m_pHelper = nullptr;
     }
+    m_seeding.Undo();
     for (const std::wstring &port : m_networkPorts)
         WritePrivateProfileStringW(port.c_str(), nullptr, nullptr, m_networkIni.c_str());
     m_networkPorts.clear();

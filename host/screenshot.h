@@ -1,4 +1,4 @@
-// Saves a window as a 24-bit BMP, for the docs. ArmScreenshot waits until the
+// Saves a window as a 24-bit BMP or a PNG, for the docs and scenarios. ArmScreenshot waits until the
 // thread's property sheet is on screen, saves it and presses its OK button.
 #pragma once
 
@@ -11,6 +11,9 @@
 namespace oemuihost {
 
 bool SaveWindowBitmap(HWND hWnd, const std::wstring &path, std::wstring *pError);
+// The window with its frame and title bar as a PNG (through the platform's
+// imaging codecs).
+bool SaveWindowPng(HWND hWnd, const std::wstring &path, std::wstring *pError);
 
 void ArmScreenshot(const std::wstring &path, Report *pReport);
 void DisarmScreenshot();

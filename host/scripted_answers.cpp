@@ -1,6 +1,6 @@
 #include "host/scripted_answers.h"
 
-#include "host/session.h"
+#include "host/side_effects.h"
 
 namespace oemuihost {
 namespace {
@@ -31,12 +31,6 @@ constexpr BoxButtons kBoxTypes[] = {
 
 ScriptedAnswers *g_pActive = nullptr;
 
-std::wstring WindowText(HWND hWnd) {
-    wchar_t sz[256] = {};
-    GetWindowTextW(hWnd, sz, 256);
-    return sz;
-}
-
 }  // namespace
 
 int AnswerId(const std::wstring &word) {
@@ -57,7 +51,6 @@ ScriptedAnswers::ScriptedAnswers(HMODULE hPlugin, Report *pReport) : m_pReport(p
 }
 
 ScriptedAnswers::~ScriptedAnswers() {
-    EndStep();
     m_patch.reset();
     if (g_pActive == this) g_pActive = nullptr;
 }
@@ -68,7 +61,14 @@ int ScriptedAnswers::TakeUnanswered() {
     return n;
 }
 
-int WINAPI ScriptedAnswers::MessageBoxHook(HWND, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType) {
+bool ScriptedAnswers::TakeDialogAnswer(int *pId) {
+    if (m_dialogs.empty()) return false;
+    *pId = m_dialogs.front();
+    m_dialogs.pop_front();
+    return true;
+}
+
+int WINAPI ScriptedAnswers::MessageBoxHook(HWND hWnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType) {
     if (g_pActive == nullptr) return IDCANCEL;
     auto bounded = [](LPCWSTR psz) {
         if (psz == nullptr) return std::wstring(L"(null)");
@@ -76,19 +76,36 @@ int WINAPI ScriptedAnswers::MessageBoxHook(HWND, LPCWSTR pszText, LPCWSTR pszCap
         while (n < 1024 && psz[n] != L'\0') ++n;
         return std::wstring(psz, n);
     };
-    return g_pActive->AnswerBox(bounded(pszText), bounded(pszCaption), uType);
+    return g_pActive->AnswerBox(hWnd, bounded(pszText), bounded(pszCaption), uType);
 }
 
-int ScriptedAnswers::AnswerBox(const std::wstring &text, const std::wstring &caption, UINT uType) {
+void ScriptedAnswers::Record(const std::wstring &caption, const std::wstring &text, UINT uType, int answer,
+                             const std::wstring &note) {
+    CallLog *pLog = ActiveCallLog();
+    if (pLog != nullptr) {
+        pLog->Add(L"messagebox", {caption, text, MessageBoxStyleText(uType), AnswerName(answer)});
+        if (!note.empty()) m_pReport->Add(L"warning", L"message box \"" + caption + L"\": " + note);
+        return;
+    }
+    m_pReport->Add(L"messagebox", L"\"" + caption + L"\": \"" + text + L"\" (type " + Hex32(uType) + L") -> " +
+                                      AnswerName(answer) + (note.empty() ? L"" : L" (" + note + L")"));
+}
+
+int ScriptedAnswers::AnswerBox(HWND hWnd, const std::wstring &text, const std::wstring &caption, UINT uType) {
     const UINT type = uType & MB_TYPEMASK;
     const BoxButtons *pButtons = &kBoxTypes[0];
     for (const BoxButtons &b : kBoxTypes)
         if (b.type == type) pButtons = &b;
-    const std::wstring shown = L"\"" + caption + L"\": \"" + text + L"\" (type " + Hex32(uType) + L")";
     if (m_boxes.empty()) {
+        if (m_live && m_patch && m_patch->Original() != nullptr) {
+            // Shown for real: the scenario's next steps drive it.
+            const int answer = m_patch->OriginalAs<int(WINAPI *)(HWND, LPCWSTR, LPCWSTR, UINT)>()(
+                hWnd, text.c_str(), caption.c_str(), uType);
+            Record(caption, text, uType, answer, std::wstring());
+            return answer;
+        }
         ++m_unanswered;
-        m_pReport->Add(L"messagebox", shown + L" -> " + AnswerName(pButtons->safeAnswer) +
-                                          L" (the scenario gave no answer)");
+        Record(caption, text, uType, pButtons->safeAnswer, L"the scenario gave no answer");
         return pButtons->safeAnswer;
     }
     const int answer = m_boxes.front();
@@ -97,59 +114,11 @@ int ScriptedAnswers::AnswerBox(const std::wstring &text, const std::wstring &cap
     for (int id : pButtons->buttons) fits = fits || (id != 0 && id == answer);
     if (!fits) {
         ++m_unanswered;
-        m_pReport->Add(L"messagebox", shown + L" has no \"" + AnswerName(answer) + L"\" button -> " +
-                                          AnswerName(pButtons->safeAnswer));
+        Record(caption, text, uType, pButtons->safeAnswer, std::wstring(L"has no \"") + AnswerName(answer) + L"\" button");
         return pButtons->safeAnswer;
     }
-    m_pReport->Add(L"messagebox", shown + L" -> " + AnswerName(answer));
+    Record(caption, text, uType, answer, std::wstring());
     return answer;
-}
-
-void ScriptedAnswers::BeginStep() {
-    m_hAnswered = nullptr;
-    if (m_timer == 0) m_timer = SetTimer(nullptr, 0, 300, &TimerProc);
-}
-
-void ScriptedAnswers::EndStep() {
-    if (m_timer != 0) KillTimer(nullptr, m_timer);
-    m_timer = 0;
-}
-
-void CALLBACK ScriptedAnswers::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_pActive != nullptr) g_pActive->CheckDialogs();
-}
-
-void ScriptedAnswers::CheckDialogs() {
-    struct Search {
-        HWND hIgnore;
-        HWND hFound;
-    } search = {OpenSheetWindow(), nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            auto *s = reinterpret_cast<Search *>(lParam);
-            wchar_t cls[16] = {};
-            GetClassNameW(hWnd, cls, 16);
-            if (hWnd == s->hIgnore || lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(hWnd) || !IsWindowEnabled(hWnd))
-                return TRUE;
-            s->hFound = hWnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    if (search.hFound == nullptr || search.hFound == m_hAnswered) return;
-    m_hAnswered = search.hFound;
-    int id = IDCANCEL;
-    std::wstring how;
-    if (m_dialogs.empty()) {
-        ++m_unanswered;
-        how = L" (the scenario gave no answer)";
-    } else {
-        id = m_dialogs.front();
-        m_dialogs.pop_front();
-    }
-    m_pReport->Add(L"dialog", L"\"" + WindowText(search.hFound) + L"\" -> " + AnswerName(id) + how);
-    PostMessageW(search.hFound, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(search.hFound, id)));
 }
 
 }  // namespace oemuihost

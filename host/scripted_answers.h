@@ -1,9 +1,10 @@
 // Answers to the plug-in's message boxes and modal dialogs in a scripted
 // session. Message boxes: the plug-in module's import of MessageBoxW is
-// replaced for the lifetime of this object and answered from a queue.
-// Dialogs: while a step runs, a thread timer looks for a modal dialog of
-// this thread and presses the queued button in it. Anything the scenario did
-// not answer is closed the safe way (No/Cancel) and counted as unanswered.
+// replaced for the lifetime of this object and answered from a queue; with
+// nothing queued, a live session shows the real box (the scenario's next
+// steps drive it), otherwise the box is answered the safe way (No/Cancel)
+// and counted as unanswered. Dialogs: a queued "answer dialog" presses its
+// button in the next dialog that opens (the runner asks for it).
 #pragma once
 
 #include <windows.h>
@@ -29,26 +30,24 @@ public:
     void QueueDialog(int id) { m_dialogs.push_back(id); }
     size_t PendingBoxes() const { return m_boxes.size(); }
     size_t PendingDialogs() const { return m_dialogs.size(); }
-    // Message boxes and dialogs met since the last call that had no fitting answer.
+    // Message boxes met since the last call that had no fitting answer.
     int TakeUnanswered();
-
-    // Watch for modal dialogs while a step runs (the open sheet is not one).
-    void BeginStep();
-    void EndStep();
+    // The next queued dialog answer, if any.
+    bool TakeDialogAnswer(int *pId);
+    // Unanswered boxes are shown for real (someone drives them).
+    void SetLive(bool live) { m_live = live; }
 
 private:
     static int WINAPI MessageBoxHook(HWND hWnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType);
-    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
-    int AnswerBox(const std::wstring &text, const std::wstring &caption, UINT uType);
-    void CheckDialogs();
+    int AnswerBox(HWND hWnd, const std::wstring &text, const std::wstring &caption, UINT uType);
+    void Record(const std::wstring &caption, const std::wstring &text, UINT uType, int answer, const std::wstring &note);
 
     Report *m_pReport;
     std::unique_ptr<ImportPatch> m_patch;
     std::deque<int> m_boxes;
     std::deque<int> m_dialogs;
     int m_unanswered = 0;
-    UINT_PTR m_timer = 0;
-    HWND m_hAnswered = nullptr;
+    bool m_live = false;
 };
 
 // "yes", "no", "ok", "cancel", "retry", "ignore", "abort" → IDYES ...; 0 when unknown.

@@ -47,6 +47,13 @@ oemui_prepare_prefix() {
     wineserver -w || true
     touch "$WINEPREFIX/.oemui-ready"
   fi
+  if [ ! -f "$WINEPREFIX/.oemui-decorated" ]; then
+    # Without a window manager Wine draws frames and title bars itself only
+    # when asked to: screenshots then show the dialogs' titles.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1 || true
+    wineserver -w || true
+    touch "$WINEPREFIX/.oemui-decorated"
+  fi
 }
 
 # Runs a command under Xvfb with a persistent, warmed-up wineserver.

@@ -89,6 +89,16 @@ TEST(ModelData, DamagedFilesGiveWarningsNotCrashes) {
          "*PPD-Adobe: \"4.3\"\n*Foo: \"first\n*OpenUI *Bad/Bad: PickOne\n*Bad X/X: \"\"\n\"\n", DataFileKind::Ppd, 0},
         {"ppd keyword with blanks", "*OpenUI *A B/A: PickOne\n*CloseUI: *A B\n", DataFileKind::Ppd, 0},
         {"ppd too many options", manyOptions, DataFileKind::Ppd, 1},
+        {"ppd empty feature closed by the next OpenUI",
+         "*PPD-Adobe: \"4.3\"\n*OpenUI *ColorMode/Color: PickOne\n*DefaultColorMode: Color\n"
+         "*OpenUI *Resolution/Res: PickOne\n*DefaultResolution: 600dpi\n*Resolution 600dpi/600: \"\"\n"
+         "*CloseUI: *Resolution\n",
+         DataFileKind::Ppd, 1},
+        {"ppd empty public features closed by the next OpenUI",
+         "*PPD-Adobe: \"4.3\"\n*OpenUI *Duplex/Duplex: PickOne\n*DefaultDuplex: None\n"
+         "*OpenUI *InputSlot/Source: PickOne\n*DefaultInputSlot: Tray1\n"
+         "*OpenUI *MediaType/Media: PickOne\n*DefaultMediaType: Plain\n*JCLOpenUI *JCLX/X: PickOne\n",
+         DataFileKind::Ppd, 0},
     };
     for (const DamagedCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -100,6 +110,25 @@ TEST(ModelData, DamagedFilesGiveWarningsNotCrashes) {
             EXPECT_LT(static_cast<size_t>(f.defaultIndex), f.options.size());
         }
     }
+}
+
+// A comment may hold anything, an odd number of quotes included, and the
+// statements after it are still read.
+TEST(ModelData, PpdCommentsWithQuotesEndNothing) {
+    const std::string text =
+        "*PPD-Adobe: \"4.3\"\n"
+        "*OpenUI *Staple/Staple: PickOne\n*DefaultStaple: None\n*Staple None/None: \"\"\n"
+        "*% the option \"Top is a comment, not a value\"\n"
+        "*CloseUI: *Staple\n"
+        "*OpenUI *Mailbox/Mailbox: PickOne\n*DefaultMailbox: Bin1\n*Mailbox Bin1/Bin 1: \"\n"
+        "  multi-line value\n\"\n"
+        "    *% indented \" comment\n"
+        "*Mailbox Bin2/Bin 2: \"\"\n*CloseUI: *Mailbox\n";
+    const ModelData data = ParseModelData(text, DataFileKind::Unknown);
+    EXPECT_TRUE(data.warnings.empty()) << (data.warnings.empty() ? std::string() : std::string(data.warnings[0].begin(), data.warnings[0].end()));
+    ASSERT_EQ(data.features.size(), 2u);
+    EXPECT_EQ(data.features[1].keyword, "Mailbox");
+    EXPECT_EQ(data.features[1].options.size(), 2u);
 }
 
 TEST(ModelData, MissingFileIsAWarning) {

@@ -15,23 +15,11 @@
 #include "host/scenario_runner.h"
 #include "host/scripted_answers.h"
 #include "host/session.h"
+#include "tests/host/scenario_text.h"
 #include "settings/private_devmode.h"
 
 namespace oemuihost {
 namespace {
-
-// Runs scenario text; returns the exit code.
-int RunText(const std::wstring &text, Report *pReport) {
-    Scenario scenario;
-    std::wstring error;
-    if (!ParseScenario(text, &scenario, &error)) {
-        ADD_FAILURE() << "scenario does not parse";
-        return -1;
-    }
-    RunOptions options;
-    options.dllPath = ExecutableDirectory() + L"OEMUI.DLL";
-    return RunScenario(scenario, options, *pReport);
-}
 
 // The "call" entries in order, cut at the first " ->".
 std::vector<std::wstring> Calls(const Report &report) {
@@ -39,12 +27,6 @@ std::vector<std::wstring> Calls(const Report &report) {
     for (const ReportEntry &e : report.Entries())
         if (e.kind == L"call") calls.push_back(e.text.substr(0, e.text.find(L" ->")));
     return calls;
-}
-
-bool HasText(const Report &report, const std::wstring &kind, const std::wstring &part) {
-    for (const ReportEntry &e : report.Entries())
-        if (e.kind == kind && e.text.find(part) != std::wstring::npos) return true;
-    return false;
 }
 
 // Every expected call appears, in this order (others may come between).
