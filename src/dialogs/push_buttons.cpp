@@ -5,10 +5,14 @@ namespace {
 
 using ShowDialogFn = LONG (*)(HWND, ModelConfig *);
 
-// A press before the page handed out the record (or with no record at all)
-// opens nothing: the dialogs cannot work without it.
+// The sheet calls an item's callback for other reasons too (selection,
+// focus, apply); only a press opens the dialog. A press before the page
+// handed out the record (or with no record at all) opens nothing: the
+// dialogs cannot work without it.
 LONG OpenFromItem(PCPSUICBPARAM pCallbackParam, ShowDialogFn pfnShow) {
-    if (pCallbackParam == nullptr || pCallbackParam->pCurItem == nullptr) return CPSUICB_ACTION_NONE;
+    if (pCallbackParam == nullptr || pCallbackParam->Reason != CPSUICB_REASON_PUSHBUTTON ||
+        pCallbackParam->pCurItem == nullptr)
+        return CPSUICB_ACTION_NONE;
     auto *pConfig = reinterpret_cast<ModelConfig *>(pCallbackParam->pCurItem->UserData);
     if (pConfig == nullptr) return CPSUICB_ACTION_NONE;
     return pfnShow(pCallbackParam->hDlg, pConfig);
@@ -28,10 +32,9 @@ LONG APIENTRY JobAccountingButtonCallback(PCPSUICBPARAM pCallbackParam) {
     return OpenFromItem(pCallbackParam, ShowJobAccountingDialog);
 }
 
-// The three dialogs are not built yet. Until each moves into its own file
+// These two dialogs are not built yet. Until each moves into its own file
 // under dialogs/, pressing its button changes nothing.
 LONG ShowPrintAndHoldDialog(HWND, ModelConfig *) { return CPSUICB_ACTION_NONE; }
-LONG ShowCopiesSettingDialog(HWND, ModelConfig *) { return CPSUICB_ACTION_NONE; }
 LONG ShowJobAccountingDialog(HWND, ModelConfig *) { return CPSUICB_ACTION_NONE; }
 
 }  // namespace oemui

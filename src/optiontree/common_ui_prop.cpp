@@ -143,7 +143,8 @@ void DisableLockedItems(POEMCUIPPARAM pParam, BYTE bLockFlags) {
 }
 
 // A printer that never had its disk setting stored gets the "not installed"
-// setting. A value that exists in another size is left alone.
+// setting. So does one whose value is damaged (another type or size): the
+// rendering side reads a 4-byte number there.
 void EnsureHddSetting(HANDLE hPrinter) {
     if (hPrinter == nullptr) return;
     DWORD dwType = 0;
@@ -151,7 +152,7 @@ void EnsureHddSetting(HANDLE hPrinter) {
     DWORD cbNeeded = 0;
     const DWORD dwResult = GetPrinterDataW(hPrinter, const_cast<LPWSTR>(kHddSettingValue), &dwType,
                                            reinterpret_cast<BYTE *>(&dwData), sizeof(dwData), &cbNeeded);
-    if (dwResult != ERROR_SUCCESS && dwResult != ERROR_MORE_DATA)
+    if (dwResult != ERROR_SUCCESS || dwType != REG_DWORD || cbNeeded != sizeof(DWORD))
         SetPrinterDword(hPrinter, kHddSettingValue, kInitialHddSetting);
 }
 

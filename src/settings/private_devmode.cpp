@@ -12,7 +12,7 @@ namespace {
 // first matching row wins, so specific sub-languages come first.
 constexpr BYTE kAnySub = 0xFF;
 struct RegionRow {
-    BYTE bPrimary;
+    WORD wPrimary;  // all 10 bits: user-defined languages lie above 0xFF
     BYTE bSub;
     BYTE bCode;
 };
@@ -54,10 +54,10 @@ void SetHeader(PrivateDevMode *pdm) {
 }  // namespace
 
 BYTE RegionCodeForLangId(LANGID langId) {
-    const BYTE primary = static_cast<BYTE>(PRIMARYLANGID(langId));
+    const WORD primary = PRIMARYLANGID(langId);
     const BYTE sub = static_cast<BYTE>(SUBLANGID(langId));
     for (const RegionRow &row : kRegionTable) {
-        if (row.bPrimary == primary && (row.bSub == kAnySub || row.bSub == sub)) return row.bCode;
+        if (row.wPrimary == primary && (row.bSub == kAnySub || row.bSub == sub)) return row.bCode;
     }
     return kRegionOther;
 }
@@ -114,9 +114,10 @@ void WriteDefaultPrivateDevMode(HANDLE hPrinter, PrivateDevMode *pdm) {
 void ConvertPrivateDevMode(HANDLE hPrinter, const PrivateDevMode *pIn, PrivateDevMode *pOut) {
     if (pIn == nullptr || pOut == nullptr) return;
     // A block too short to hold the copied fields is not ours whatever its
-    // signature says: reading its fields would run past its end.
-    const bool bOurs = pIn->dmExtraHdr.dwSignature == pOut->dmExtraHdr.dwSignature &&
-                       pIn->dmExtraHdr.dwSize >= kPrivateDevModeFieldsEnd;
+    // signature says. The size comes first: in a block of 4 to 7 bytes the
+    // signature itself lies past the end.
+    const bool bOurs = pIn->dmExtraHdr.dwSize >= kPrivateDevModeFieldsEnd &&
+                       pIn->dmExtraHdr.dwSignature == pOut->dmExtraHdr.dwSignature;
     if (!bOurs) {
         WriteDefaultPrivateDevMode(hPrinter, pOut);
         return;

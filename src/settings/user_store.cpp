@@ -12,7 +12,7 @@ constexpr wchar_t kCodeValue[] = L"DrvCntCode";
 constexpr DWORD kMaxCodeBytes = 260;
 
 struct LanguageRow {
-    BYTE bPrimary;
+    WORD wPrimary;  // all 10 bits: user-defined languages lie above 0xFF
     BYTE bSub;  // kAnySub matches every sub-language
     const wchar_t *pszCode;
 };
@@ -36,10 +36,10 @@ bool UserKeyPath(const wchar_t *pszFormat, const wchar_t *pszName, wchar_t *pszP
 }  // namespace
 
 const wchar_t *LanguageCodeForLangId(LANGID langId) {
-    const BYTE primary = static_cast<BYTE>(PRIMARYLANGID(langId));
+    const WORD primary = PRIMARYLANGID(langId);
     const BYTE sub = static_cast<BYTE>(SUBLANGID(langId));
     for (const LanguageRow &row : kLanguageTable) {
-        if (row.bPrimary == primary && (row.bSub == kAnySub || row.bSub == sub)) return row.pszCode;
+        if (row.wPrimary == primary && (row.bSub == kAnySub || row.bSub == sub)) return row.pszCode;
     }
     return kLanguageOther;
 }

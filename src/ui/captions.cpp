@@ -1,19 +1,224 @@
 #include "ui/captions.h"
 
+#include <commctrl.h>
+#include <cwchar>
+
 #include "common/bounded_format.h"
+#include "common/model_text.h"
+#include "plugin/activation_context.h"
+#include "plugin/module_state.h"
+#include "resources/resource_ids.h"
 #include "settings/model_config.h"
+#include "ui/language.h"
+#include "ui/layout.h"
+#include "ui/section_texts.h"
 
 namespace oemui {
+namespace {
 
-HWND CreateHintWindow(HWND) { return nullptr; }
+constexpr int kClassNameCch = 64;
+// A key is a caption of up to 255 characters plus a suffix such as
+// " tooltip"; the buffer holds the longest with room to spare.
+constexpr size_t kKeyCch = 2 * kProfileTextCch;
 
-BOOL CALLBACK ApplyCaptionsAndHints(HWND, LPARAM) { return TRUE; }
+// Controls whose text the user types: never translated.
+constexpr const wchar_t *kUntranslatedClasses[] = {L"Edit", L"SysDateTimePick32"};
+// Input controls that get a hint by class and identifier.
+constexpr const wchar_t *kInputClasses[] = {L"ComboBox", L"Edit", L"SysDateTimePick32", L"ListBox",
+                                            L"msctls_updown32"};
+// Passcode-length labels: their caption depends on whether the length is fixed.
+constexpr int kPassLengthLabels[] = {IDC_PH_PASSCODE_HINT_EQUAL, IDC_PH_CONFIRM_HINT_EQUAL};
+// Print and Hold texts that carry the minimum and maximum passcode length.
+constexpr int kPassLengthFormatted[] = {IDC_PH_PASSCODE_HINT_EQUAL, IDC_PH_CONFIRM_HINT_EQUAL,
+                                        IDC_PH_PASSCODE_HINT_RANGE, IDC_PH_CONFIRM_HINT_RANGE};
+constexpr int kBrandedPaperControl = 1001;
+
+template <size_t N>
+bool ClassIsOneOf(const wchar_t *pszClass, const wchar_t *const (&table)[N]) {
+    for (const wchar_t *psz : table) {
+        if (std::wcscmp(pszClass, psz) == 0) return true;
+    }
+    return false;
+}
+
+template <size_t N>
+bool IdIsOneOf(int id, const int (&table)[N]) {
+    for (int entry : table) {
+        if (entry == id) return true;
+    }
+    return false;
+}
+
+// Where the pass finds its texts: the dialog's section read once when the
+// whole dialog is translated, else the string table key by key.
+struct TextLookup {
+    ModelConfig &config;
+    const SectionTexts *pSection;
+
+    // The entry, or the key itself when there is none.
+    bool FromSection(const wchar_t *pszKey) const { return pSection != nullptr && SectionTexts::Answers(pszKey); }
+
+    void Entry(const wchar_t *pszKey, wchar_t *pszDest) const {
+        if (FromSection(pszKey)) {
+            if (!pSection->Find(pszKey, pszDest, kProfileTextCch)) CopyCchW(pszDest, kProfileTextCch, pszKey);
+        } else if (config.pDat != nullptr) {
+            config.pDat->ReadText(pszKey, pszDest);
+        } else {
+            CopyCchW(pszDest, kProfileTextCch, pszKey);
+        }
+    }
+    // The entry, or an empty text when there is none.
+    void Optional(const wchar_t *pszKey, wchar_t *pszDest) const {
+        pszDest[0] = L'\0';
+        if (FromSection(pszKey)) {
+            pSection->Find(pszKey, pszDest, kProfileTextCch);
+        } else if (config.pDat != nullptr) {
+            config.pDat->ReadTextOr(pszKey, pszDest, kProfileTextCch, L"");
+        }
+    }
+};
+
+// The hint of a captioned control; empty when the table has none.
+void ReadHint(const TextLookup &texts, const wchar_t *pszKey, wchar_t *pszHint) {
+    wchar_t szHintKey[kKeyCch];
+    FormatCchW(szHintKey, kKeyCch, L"%s tooltip", pszKey);
+    texts.Optional(szHintKey, pszHint);
+}
+
+// The passcode-length labels read "(0)" when the length is fixed and that
+// entry exists, else "(0-9)".
+const wchar_t *PassLengthKey(const TextLookup &texts, wchar_t *pszCaption) {
+    if (texts.config.sMaxPassLen == texts.config.sMinPassLen) {
+        texts.Entry(L"(0)", pszCaption);
+        if (std::wcscmp(pszCaption, L"(0)") != 0) return L"(0)";
+    }
+    texts.Entry(L"(0-9)", pszCaption);
+    return L"(0-9)";
+}
+
+bool IsPrintAndHoldTemplate(DWORD dwTemplate) {
+    return dwTemplate == IDD_PRINT_AND_HOLD || dwTemplate == IDD_PRINT_AND_HOLD_RTL;
+}
+
+// The model's texts are data: only the two lengths are substituted, any
+// other "%" sequence stays as written.
+void FormatPassLengths(const ModelConfig &config, wchar_t *pszText) {
+    const int anLengths[] = {config.sMinPassLen, config.sMaxPassLen};
+    wchar_t szTemplate[kProfileTextCch];
+    CopyCchW(szTemplate, kProfileTextCch, pszText);
+    FormatModelText(pszText, kProfileTextCch, szTemplate, anLengths, 2);
+}
+
+void TranslateCaption(const TextLookup &texts, HWND hDlg, HWND hControl, int id, const wchar_t *pszText) {
+    ModelConfig &config = texts.config;
+    wchar_t szCaption[kProfileTextCch];
+    const wchar_t *pszKey = pszText;
+    if (IdIsOneOf(id, kPassLengthLabels)) {
+        pszKey = PassLengthKey(texts, szCaption);
+    } else {
+        texts.Entry(pszKey, szCaption);
+    }
+    wchar_t szHint[kProfileTextCch];
+    ReadHint(texts, pszKey, szHint);
+    if (IsPrintAndHoldTemplate(config.dwCurrentTemplate) && IdIsOneOf(id, kPassLengthFormatted)) {
+        FormatPassLengths(config, szCaption);
+        FormatPassLengths(config, szHint);
+    }
+    if (config.sBrand == kBrandTalix && id == kBrandedPaperControl && config.pDat != nullptr) {
+        // This brand keeps the control's wording with its paper texts.
+        config.pDat->SetDialogSection(L"Custom Paper");
+        config.pDat->ReadText(pszKey, szCaption);
+    }
+    SetWindowTextW(hControl, szCaption);
+    AddControlHint(hDlg, hControl, config.hTooltip, szHint);
+}
+
+void AttachInputHint(const TextLookup &texts, HWND hDlg, HWND hControl, int id, const wchar_t *pszClass) {
+    wchar_t szKey[kKeyCch];
+    FormatCchW(szKey, kKeyCch, L"%s:%d tooltip", pszClass, id);
+    wchar_t szHint[kProfileTextCch];
+    texts.Entry(szKey, szHint);
+    if (std::wcscmp(szHint, szKey) != 0) AddControlHint(hDlg, hControl, texts.config.hTooltip, szHint);
+}
+
+// Under no permission every control is disabled, except that a modal
+// dialog keeps Cancel: without it the close box cannot close the dialog.
+bool KeepsEnabledWithoutPermission(HWND hDlg, HWND hControl, int id) {
+    if (id != IDCANCEL || GetParent(hControl) != hDlg) return false;
+    return (GetWindowLongW(hDlg, GWL_STYLE) & WS_CHILD) == 0;
+}
+
+// One control of the pass; see ApplyCaptionsAndHints.
+void ApplyToControl(HWND hControl, const TextLookup &texts) {
+    ModelConfig &config = texts.config;
+    HWND hDlg = config.hCurrentDlg != nullptr ? config.hCurrentDlg : GetParent(hControl);
+    const int id = static_cast<int>(GetWindowLongW(hControl, GWL_ID));
+
+    wchar_t szClass[kClassNameCch] = {};
+    GetClassNameW(hControl, szClass, kClassNameCch);
+    if (texts.pSection == nullptr && config.pDat != nullptr) config.pDat->SetDialogSection(config.szDialogName);
+
+    wchar_t szText[kProfileTextCch] = {};
+    GetWindowTextW(hControl, szText, kProfileTextCch);
+    if (szText[0] != L'\0' && !ClassIsOneOf(szClass, kUntranslatedClasses))
+        TranslateCaption(texts, hDlg, hControl, id, szText);
+    if (ClassIsOneOf(szClass, kInputClasses)) AttachInputHint(texts, hDlg, hControl, id, szClass);
+
+    if (config.lNoPermission != 0 && !KeepsEnabledWithoutPermission(hDlg, hControl, id))
+        EnableWindow(hControl, FALSE);
+}
+
+BOOL CALLBACK ApplyWithSection(HWND hControl, LPARAM lParam) {
+    ApplyToControl(hControl, *reinterpret_cast<const TextLookup *>(lParam));
+    return TRUE;
+}
+
+}  // namespace
+
+HWND CreateHintWindow(HWND hDlg) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), 0xFF};
+    InitCommonControlsEx(&icc);
+    HWND hTooltip = nullptr;
+    {
+        ActivationScope scope;
+        hTooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hDlg, nullptr,
+                                   ModuleInstance(), nullptr);
+    }
+    if (hTooltip == nullptr) return nullptr;
+    if (IsRightToLeftLanguage()) {
+        const LONG_PTR exStyle = GetWindowLongPtrW(hTooltip, GWL_EXSTYLE);
+        SetWindowLongPtrW(hTooltip, GWL_EXSTYLE, exStyle ^ WS_EX_LAYOUTRTL);
+    }
+    SetWindowPos(hTooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return hTooltip;
+}
+
+BOOL CALLBACK ApplyCaptionsAndHints(HWND hControl, LPARAM lParam) {
+    auto *pConfig = reinterpret_cast<ModelConfig *>(lParam);
+    if (pConfig == nullptr || hControl == nullptr) return TRUE;
+    ApplyToControl(hControl, TextLookup{*pConfig, nullptr});
+    return TRUE;
+}
 
 void TranslateDialog(HWND hDlg, ModelConfig *pConfig, const wchar_t *pszDialogName) {
     if (pConfig == nullptr) return;
     pConfig->hTooltip = CreateHintWindow(hDlg);
     CopyCchW(pConfig->szDialogName, ARRAYSIZE(pConfig->szDialogName), pszDialogName);
-    EnumChildWindows(hDlg, ApplyCaptionsAndHints, reinterpret_cast<LPARAM>(pConfig));
+    SectionTexts section;
+    bool bSectionRead = false;
+    if (pConfig->pDat != nullptr) {
+        pConfig->pDat->SetDialogSection(pConfig->szDialogName);
+        bSectionRead = section.Load(*pConfig->pDat);
+    }
+    if (!bSectionRead) {
+        EnumChildWindows(hDlg, ApplyCaptionsAndHints, reinterpret_cast<LPARAM>(pConfig));
+        return;
+    }
+    TextLookup texts{*pConfig, &section};
+    EnumChildWindows(hDlg, ApplyWithSection, reinterpret_cast<LPARAM>(&texts));
+    // A branded caption may have selected another section on the way.
+    pConfig->pDat->SetDialogSection(pConfig->szDialogName);
 }
 
 }  // namespace oemui

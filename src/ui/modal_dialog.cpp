@@ -17,6 +17,12 @@ INT_PTR RunPluginDialog(WORD wLtrTemplate, WORD wRtlTemplate, HWND hOwner, DLGPR
                            hOwner, pfnDlgProc, reinterpret_cast<LPARAM>(pConfig));
 }
 
-void RemoveContextHelpOnNewerSystems(HWND) {}
+void RemoveContextHelpOnNewerSystems(HWND hDlg) {
+    OSVERSIONINFOW osvi{};
+    osvi.dwOSVersionInfoSize = sizeof(osvi);
+    if (!GetVersionExW(&osvi) || osvi.dwMajorVersion <= 5) return;
+    const LONG_PTR exStyle = GetWindowLongPtrW(hDlg, GWL_EXSTYLE);
+    if ((exStyle & WS_EX_CONTEXTHELP) != 0) SetWindowLongPtrW(hDlg, GWL_EXSTYLE, exStyle & ~WS_EX_CONTEXTHELP);
+}
 
 }  // namespace oemui

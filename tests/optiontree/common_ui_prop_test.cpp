@@ -157,6 +157,22 @@ TEST_F(CommonUIPropTest, HddSettingIsCreatedOnlyWithoutBuiltInDisk) {
     EXPECT_EQ(printer.Dword(L"HDD_SETTING"), 1u);
 }
 
+// A value of another type or size is as good as missing: the rendering side
+// reads a 4-byte number.
+TEST_F(CommonUIPropTest, DamagedHddSettingIsReplacedByADword) {
+    printer.WriteModel(Common(0, 1, 0, 0, 0), kDat);
+    struct Case {
+        DWORD type;
+        size_t cb;
+    } const cases[] = {{REG_SZ, 16}, {REG_BINARY, 4}, {REG_DWORD, 2}, {REG_DWORD, 8}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.type << "/" << c.cb);
+        printer.data[L"HDD_SETTING"] = PrinterValue{c.type, std::vector<BYTE>(c.cb, 0x31)};
+        ASSERT_EQ(HandleCommonUIProp(OEMCUIP_DOCPROP, &Param(2), &driverUI), S_OK);
+        EXPECT_EQ(printer.Dword(L"HDD_SETTING"), 0u);
+    }
+}
+
 TEST_F(CommonUIPropTest, PrinterItemKeepsItsRecordAndShowsTheStoredSelection) {
     struct Case {
         int account;

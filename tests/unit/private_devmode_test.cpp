@@ -19,6 +19,7 @@ TEST(RegionCode, FollowsTheUserLanguageTable) {
         {0x080A, 2}, {0x2C0A, 2}, {0x3801, 4}, {0x0401, 1}, {0x0804, 4}, {0x0412, 4},
         {0x0439, 4}, {0x0416, 2}, {0x0816, 3}, {0x0407, 3}, {0x0405, 3}, {0x0424, 3},
         {0x041A, 3}, {0x0419, 3}, {0x0406, 1}, {0x040D, 1},
+        {0x0107, 1}, {0x010C, 1}, {0x0109, 1},  // user-defined primaries, not German, French, English
     };
     for (const Case &c : cases) EXPECT_EQ(RegionCodeForLangId(c.lang), c.code) << std::hex << c.lang;
 }
@@ -82,17 +83,40 @@ TEST(Conversion, SameSignatureCopiesOnlyTheListedFields) {
     EXPECT_EQ(out.abReserved[2045], 0xEE);
 }
 
+// A page followed by an inaccessible one: a block placed at the end of the
+// first makes any read past the block fault.
+class GuardedPage {
+public:
+    GuardedPage() {
+        SYSTEM_INFO si;
+        GetSystemInfo(&si);
+        m_cbPage = si.dwPageSize;
+        m_pages = static_cast<BYTE *>(VirtualAlloc(nullptr, 2 * m_cbPage, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD old = 0;
+        if (m_pages != nullptr && !VirtualProtect(m_pages + m_cbPage, m_cbPage, PAGE_NOACCESS, &old)) {
+            VirtualFree(m_pages, 0, MEM_RELEASE);
+            m_pages = nullptr;
+        }
+    }
+    ~GuardedPage() {
+        if (m_pages != nullptr) VirtualFree(m_pages, 0, MEM_RELEASE);
+    }
+    // cb bytes that end where the inaccessible page begins; null when the
+    // pages could not be set up.
+    BYTE *BlockAtEnd(size_t cb) const { return m_pages != nullptr ? m_pages + m_cbPage - cb : nullptr; }
+
+private:
+    BYTE *m_pages = nullptr;
+    size_t m_cbPage = 0;
+};
+
 TEST(Conversion, BlockTooShortForTheFieldsIsTreatedAsForeign) {
     // Only the header and a few fields exist: reading the rest would run past
-    // the block. The guard page after it makes any such read fault.
-    SYSTEM_INFO si;
-    GetSystemInfo(&si);
-    BYTE *pages = static_cast<BYTE *>(VirtualAlloc(nullptr, 2 * si.dwPageSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-    ASSERT_NE(pages, nullptr);
-    DWORD old = 0;
-    ASSERT_TRUE(VirtualProtect(pages + si.dwPageSize, si.dwPageSize, PAGE_NOACCESS, &old));
+    // the block.
+    GuardedPage guard;
     const DWORD cbShort = 0x40;
-    auto *in = reinterpret_cast<PrivateDevMode *>(pages + si.dwPageSize - cbShort);
+    auto *in = reinterpret_cast<PrivateDevMode *>(guard.BlockAtEnd(cbShort));
+    ASSERT_NE(in, nullptr);
     std::memset(in, 0x22, cbShort);
     in->dmExtraHdr = {cbShort, kPluginSignature, 1};
 
@@ -102,7 +126,32 @@ TEST(Conversion, BlockTooShortForTheFieldsIsTreatedAsForeign) {
     EXPECT_EQ(out.sPrintMode, 0);        // defaults, not the input's 0x2222
     EXPECT_EQ(out.szUserId[0], L'\0');
     EXPECT_EQ(out.dmExtraHdr.dwSize, kPrivateDevModeSize);
-    VirtualFree(pages, 0, MEM_RELEASE);
+}
+
+// Blocks of 4 to 7 bytes end inside the header: the signature lies past the
+// end, so only the size may be read. Both the conversion and the merge must
+// see that before anything else.
+TEST(Conversion, BlockEndingInsideItsHeaderIsNotReadPastItsSize) {
+    GuardedPage guard;
+    ASSERT_NE(guard.BlockAtEnd(0), nullptr);
+    for (DWORD cb = 4; cb <= 7; ++cb) {
+        for (DWORD mode : {static_cast<DWORD>(OEMDM_CONVERT), static_cast<DWORD>(OEMDM_MERGE)}) {
+            SCOPED_TRACE(testing::Message() << cb << " bytes, mode " << mode);
+            BYTE *pBlock = guard.BlockAtEnd(cb);
+            std::memset(pBlock, 0x33, cb);
+            std::memcpy(pBlock, &cb, sizeof(DWORD));
+            PrivateDevMode out = Filled(0xEE);
+            out.dmExtraHdr.dwSignature = kPluginSignature;
+            OEMDMPARAM param{};
+            param.cbSize = sizeof(param);
+            param.pOEMDMIn = pBlock;
+            param.pOEMDMOut = &out;
+            EXPECT_EQ(HandleDevMode(mode, &param), S_OK);
+            EXPECT_EQ(out.sPrintMode, 0);
+            EXPECT_EQ(out.dmExtraHdr.dwSize, kPrivateDevModeSize);
+            EXPECT_EQ(out.dmExtraHdr.dwSignature, kPluginSignature);
+        }
+    }
 }
 
 TEST(Conversion, NullBlocksAreIgnored) {

@@ -89,6 +89,7 @@ TEST(LanguageCode, FollowsTheUserLanguageTable) {
         {0x0C0A, L"SP"}, {0x040B, L"FI"}, {0x040C, L"FN"}, {0x0410, L"IT"}, {0x0411, L"JP"},
         {0x0412, L"KR"}, {0x0413, L"DT"}, {0x0414, L"NR"}, {0x0416, L"PT"}, {0x0419, L"RU"},
         {0x041D, L"SW"}, {0x0409, L"EN"}, {0x0401, L"EN"}, {0x040D, L"EN"},
+        {0x0107, L"EN"}, {0x010C, L"EN"}, {0x0111, L"EN"},  // user-defined primaries above 0xFF
     };
     for (const Case &c : cases) EXPECT_STREQ(LanguageCodeForLangId(c.lang), c.code) << std::hex << c.lang;
 }

@@ -1,0 +1,253 @@
+// The Copies Setting dialog from its push-button callback, with its real
+// templates (linked into this program), driven from inside its modal loop.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+
+#include "dialogs/push_buttons.h"
+#include "kit/kit_windows.h"
+#include "plugin/module_state.h"
+#include "resources/resource_ids.h"
+#include "settings/model_config.h"
+#include "support/import_patch.h"
+
+using namespace oemui;
+using kittest::TestDialog;
+using kittest::WriteStringTable;
+
+namespace {
+
+using Script = std::function<void(HWND)>;
+Script g_script;
+ModelConfig *g_pConfig = nullptr;
+bool g_scriptRan = false;
+
+// Runs the script once the dialog has initialised; a dialog the script left
+// open is cancelled by the watchdog so a failing test cannot hang the run.
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND hDlg = g_pConfig->hCurrentDlg;
+    if (hDlg == nullptr || !IsWindow(hDlg)) return;
+    if (!g_scriptRan) {
+        g_scriptRan = true;
+        g_script(hDlg);
+        return;
+    }
+    KillTimer(nullptr, id);
+    ADD_FAILURE() << "the script left the dialog open";
+    EndDialog(hDlg, IDCANCEL);
+}
+
+std::wstring Text(HWND hDlg, int id) {
+    wchar_t sz[64] = {};
+    GetDlgItemTextW(hDlg, id, sz, 64);
+    return sz;
+}
+
+void Type(HWND hDlg, const wchar_t *psz) { SetDlgItemTextW(hDlg, IDC_CP_GRAY, psz); }
+void Press(HWND hDlg, int id) { PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+class CopiesDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetModuleInstance(GetModuleHandleW(nullptr));
+        dm.dmSize = sizeof(dm);
+        dm.dmCopies = 5;
+        dm.dmColor = DMCOLOR_COLOR;
+        dm.dmCollate = DMCOLLATE_TRUE;
+        ps.cbSize = sizeof(ps);
+        ps.pPublicDM = &dm;
+        config.pPsParam = &ps;
+        dat.SetPath(WriteStringTable(L"Copies Dialog",
+                                     L"Caption=Copies Setting\r\nColor=Couleur\r\nEdit:1259 tooltip=Gris\r\n")
+                        .c_str());
+        config.pDat = &dat;
+        g_pConfig = &config;
+    }
+
+    // Presses the "Copies" button with the given reason and runs the script
+    // in the dialog; false when no dialog opened.
+    bool Open(const Script &script, LONG reason = CPSUICB_REASON_PUSHBUTTON, bool bWithRecord = true) {
+        g_script = script;
+        g_scriptRan = false;
+        config.hCurrentDlg = nullptr;
+        OPTITEM item{};
+        item.cbSize = sizeof(item);
+        item.UserData = bWithRecord ? reinterpret_cast<ULONG_PTR>(&config) : 0;
+        CPSUICBPARAM cb{};
+        cb.cbSize = sizeof(cb);
+        cb.Reason = static_cast<WORD>(reason);
+        cb.hDlg = owner.hwnd();
+        cb.pCurItem = &item;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, OnTimer);
+        const LONG action = CopiesButtonCallback(&cb);
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(action, CPSUICB_ACTION_NONE);
+        return g_scriptRan;
+    }
+
+    TestDialog owner;
+    DEVMODEW dm{};
+    OEMUIPSPARAM ps{};
+    ProfileReader dat;
+    ModelConfig config{};
+};
+
+TEST_F(CopiesDialogTest, SplitsTheCopiesAndStoresThemOnOk) {
+    ASSERT_TRUE(Open([&](HWND hDlg) {
+        wchar_t szTitle[64] = {};
+        GetWindowTextW(hDlg, szTitle, 64);
+        EXPECT_STREQ(szTitle, L"Copies Setting");
+        EXPECT_EQ(Text(hDlg, IDC_CP_COLOR_LABEL), L"Couleur");
+        EXPECT_EQ(Text(hDlg, IDC_CP_TOTAL), L"5");
+        EXPECT_EQ(Text(hDlg, IDC_CP_GRAY), L"0");
+        EXPECT_EQ(Text(hDlg, IDC_CP_COLOR), L"5");
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hDlg, IDC_CP_GRAY)));
+        EXPECT_EQ(GetWindowLongPtrW(hDlg, GWL_EXSTYLE) & WS_EX_CONTEXTHELP, 0);
+        EXPECT_NE(GetWindowLongW(GetDlgItem(hDlg, IDC_CP_GRAY_UPDOWN), GWL_STYLE) & UDS_NOTHOUSANDS, 0);
+        Type(hDlg, L"2");
+        EXPECT_EQ(Text(hDlg, IDC_CP_COLOR), L"3");
+        Type(hDlg, L"7");
+        EXPECT_EQ(Text(hDlg, IDC_CP_GRAY), L"5");
+        EXPECT_EQ(Text(hDlg, IDC_CP_COLOR), L"");
+        Press(hDlg, IDOK);
+    }));
+    EXPECT_EQ(config.lGrayCopiesWork, 5);
+    EXPECT_EQ(config.dwColorCopiesWork, 0u);
+    EXPECT_STREQ(config.szDialogName, L"Copies");
+    EXPECT_EQ(config.dwCurrentTemplate, static_cast<DWORD>(IDD_COPIES_SETTING));
+}
+
+// A table without the dialog's section shows the template's keys; a hostile
+// one shows its texts as written.
+TEST_F(CopiesDialogTest, TextsComeFromTheTableOrShowTheirKeys) {
+    struct Case {
+        const wchar_t *section, *lines;
+        const wchar_t *title, *colorLabel, *grayHint;
+    } const cases[] = {
+        {L"Other Dialog", L"Caption=Elsewhere\r\n", L"Caption", L"Color", L"<none>"},
+        {L"Copies Dialog", L"Caption=%s%n%d\r\nColor=%x %*d %%\r\nEdit:1259 tooltip=%s%s%n\r\n", L"%s%n%d",
+         L"%x %*d %%", L"%s%s%n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.lines);
+        dat.SetPath(WriteStringTable(c.section, c.lines).c_str());
+        ASSERT_TRUE(Open([&](HWND hDlg) {
+            wchar_t szTitle[64] = {};
+            GetWindowTextW(hDlg, szTitle, 64);
+            EXPECT_STREQ(szTitle, c.title);
+            EXPECT_EQ(Text(hDlg, IDC_CP_COLOR_LABEL), c.colorLabel);
+            EXPECT_EQ(Text(hDlg, IDC_CP_GRAY_LABEL), L"Grayscale");
+            EXPECT_EQ(kittest::HintText(g_pConfig->hTooltip, GetDlgItem(hDlg, IDC_CP_GRAY), IDC_CP_GRAY), c.grayHint);
+            Press(hDlg, IDOK);
+        }));
+    }
+}
+
+TEST_F(CopiesDialogTest, MonochromeOrUncollatedJobsLockTheSplitAndCancelKeepsTheCounts) {
+    struct Case {
+        short color, collate;
+    } const cases[] = {{DMCOLOR_MONOCHROME, DMCOLLATE_TRUE}, {DMCOLOR_COLOR, DMCOLLATE_FALSE}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.color << "/" << c.collate);
+        dm.dmColor = c.color;
+        dm.dmCollate = c.collate;
+        config.lGrayCopiesWork = 2;
+        config.dwColorCopiesWork = 3;
+        ASSERT_TRUE(Open([&](HWND hDlg) {
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hDlg, IDC_CP_GRAY)));
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hDlg, IDC_CP_GRAY_UPDOWN)));
+            EXPECT_EQ(Text(hDlg, IDC_CP_COLOR), L"3");
+            Type(hDlg, L"4");
+            Press(hDlg, IDCANCEL);
+        }));
+        EXPECT_EQ(config.lGrayCopiesWork, 2);
+        EXPECT_EQ(config.dwColorCopiesWork, 3u);
+    }
+}
+
+// Whatever reaches the greyscale field, the split stays within the job's
+// copies; the total is the job's own count, not a field's first digits.
+TEST_F(CopiesDialogTest, CountsStayWithinTheJob) {
+    struct Case {
+        short copies;
+        LONG storedGray;
+        const wchar_t *typed;  // null: keep what the dialog shows
+        const wchar_t *total, *gray, *color;
+        LONG okGray;
+        DWORD okColor;
+    } const cases[] = {
+        {2, 4, nullptr, L"2", L"", L"2", 0, 2},          // copies lowered since: all in colour
+        {5, -3, nullptr, L"5", L"0", L"5", 0, 5},         // negative stored count
+        {5, 0, L"-3", L"5", L"0", L"5", 0, 5},
+        {5, 1, L"x9", L"5", L"x9", L"5", 0, 5},           // no digits read as 0
+        {5, 1, L"", L"5", L"", L"5", 0, 5},
+        {-4, 0, nullptr, L"0", L"0", L"0", 0, 0},         // negative job count
+        {32767, 0, L"9999", L"32767", L"9999", L"22768", 9999, 22768},
+        {1000, 0, L"1000", L"1000", L"1000", L"0", 1000, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.copies << " " << (c.typed ? "typed" : "stored"));
+        dm.dmCopies = c.copies;
+        config.lGrayCopiesWork = c.storedGray;
+        ASSERT_TRUE(Open([&](HWND hDlg) {
+            if (c.typed != nullptr) Type(hDlg, c.typed);
+            EXPECT_EQ(Text(hDlg, IDC_CP_TOTAL), c.total);
+            EXPECT_EQ(Text(hDlg, IDC_CP_GRAY), c.gray);
+            EXPECT_EQ(Text(hDlg, IDC_CP_COLOR), c.color);
+            Press(hDlg, IDOK);
+        }));
+        EXPECT_EQ(config.lGrayCopiesWork, c.okGray);
+        EXPECT_EQ(config.dwColorCopiesWork, c.okColor);
+    }
+}
+
+// With 1000 copies an arrow step must write plain digits, or the count
+// would be read back as 1.
+TEST_F(CopiesDialogTest, ArrowStepsWritePlainDigits) {
+    dm.dmCopies = 1200;
+    config.lGrayCopiesWork = 999;
+    ASSERT_TRUE(Open([&](HWND hDlg) {
+        SendDlgItemMessageW(hDlg, IDC_CP_GRAY, WM_KEYDOWN, VK_UP, 0);
+        EXPECT_EQ(Text(hDlg, IDC_CP_GRAY), L"1000");
+        EXPECT_EQ(Text(hDlg, IDC_CP_COLOR), L"200");
+        Press(hDlg, IDOK);
+    }));
+    EXPECT_EQ(config.lGrayCopiesWork, 1000);
+    EXPECT_EQ(config.dwColorCopiesWork, 200u);
+}
+
+TEST_F(CopiesDialogTest, OnlyAPressWithARecordOpensTheDialog) {
+    for (LONG reason : {CPSUICB_REASON_SEL_CHANGED, CPSUICB_REASON_ITEMS_REVERTED, CPSUICB_REASON_APPLYNOW,
+                        CPSUICB_REASON_SETACTIVE, CPSUICB_REASON_DLGPROC}) {
+        EXPECT_FALSE(Open([](HWND hDlg) { Press(hDlg, IDCANCEL); }, reason)) << reason;
+    }
+    EXPECT_FALSE(Open([](HWND hDlg) { Press(hDlg, IDCANCEL); }, CPSUICB_REASON_PUSHBUTTON, false));
+    EXPECT_EQ(CopiesButtonCallback(nullptr), CPSUICB_ACTION_NONE);
+    EXPECT_EQ(PrintAndHoldButtonCallback(nullptr), CPSUICB_ACTION_NONE);
+    EXPECT_EQ(JobAccountingButtonCallback(nullptr), CPSUICB_ACTION_NONE);
+}
+
+TEST_F(CopiesDialogTest, MirroredTemplateOnlyForArabicAndHebrewSystems) {
+    kittest::SystemLanguage language(0x0409);
+    ASSERT_TRUE(language.Active());
+    struct Case {
+        LANGID lang;
+        DWORD dwTemplate;
+    } const cases[] = {{0x0401, IDD_COPIES_SETTING_RTL}, {0x040D, IDD_COPIES_SETTING_RTL}, {0x0429, IDD_COPIES_SETTING}};
+    for (const Case &c : cases) {
+        language.Set(c.lang);
+        ASSERT_TRUE(Open([&](HWND hDlg) {
+            EXPECT_EQ((GetWindowLongPtrW(hDlg, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, c.dwTemplate == IDD_COPIES_SETTING_RTL);
+            EXPECT_EQ((GetWindowLongPtrW(g_pConfig->hTooltip, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0,
+                      c.dwTemplate == IDD_COPIES_SETTING_RTL);
+            Press(hDlg, IDCANCEL);
+        })) << std::hex << c.lang;
+        EXPECT_EQ(config.dwCurrentTemplate, c.dwTemplate) << std::hex << c.lang;
+    }
+}
+
+}  // namespace
