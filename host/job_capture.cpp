@@ -13,7 +13,9 @@ constexpr wchar_t kSpoolerMapKey[] = L"Software\\Wine\\Printing\\Spooler";
 JobCapture *g_pCapture = nullptr;
 
 using StartDocFn = DWORD(WINAPI *)(HANDLE, DWORD, LPBYTE);
+using EndDocFn = BOOL(WINAPI *)(HANDLE);
 StartDocFn g_pfnStartDoc = nullptr;
+EndDocFn g_pfnEndDoc = nullptr;
 
 }  // namespace
 
@@ -30,11 +32,14 @@ std::wstring UnixPathOf(const std::wstring &windowsPath) {
     return out;
 }
 
-JobCapture::JobCapture(HMODULE hPlugin) {
+JobCapture::JobCapture(HMODULE hPlugin, std::function<void(const CapturedDocument &)> onEnded)
+    : m_onEnded(std::move(onEnded)) {
     if (g_pCapture != nullptr) return;
-    m_patch.reset(new ImportPatch(hPlugin, "winspool.drv", "StartDocPrinterW", reinterpret_cast<void *>(StartDocHook)));
-    g_pfnStartDoc = m_patch->OriginalAs<StartDocFn>();
-    if (g_pfnStartDoc == nullptr) g_pfnStartDoc = StartDocPrinterW;
+    m_startPatch.reset(
+        new ImportPatch(hPlugin, "winspool.drv", "StartDocPrinterW", reinterpret_cast<void *>(StartDocHook)));
+    m_endPatch.reset(new ImportPatch(hPlugin, "winspool.drv", "EndDocPrinter", reinterpret_cast<void *>(EndDocHook)));
+    g_pfnStartDoc = m_startPatch->Active() ? m_startPatch->OriginalAs<StartDocFn>() : StartDocPrinterW;
+    g_pfnEndDoc = m_endPatch->Active() ? m_endPatch->OriginalAs<EndDocFn>() : EndDocPrinter;
     g_pCapture = this;
 }
 
@@ -58,6 +63,21 @@ DWORD WINAPI JobCapture::StartDocHook(HANDLE hPrinter, DWORD dwLevel, LPBYTE pDo
     }
     SetLastError(error);
     return jobId;
+}
+
+// The spooler hands the job to the port when the document ends.
+BOOL WINAPI JobCapture::EndDocHook(HANDLE hPrinter) {
+    const BOOL ok = g_pfnEndDoc(hPrinter);
+    const DWORD error = GetLastError();
+    JobCapture *pCapture = g_pCapture;
+    if (pCapture != nullptr && !pCapture->m_documents.empty() && !pCapture->m_documents.back().ended) {
+        CapturedDocument &doc = pCapture->m_documents.back();
+        doc.ended = true;
+        doc.bytes = pCapture->TakeBytes();
+        if (pCapture->m_onEnded) pCapture->m_onEnded(doc);
+    }
+    SetLastError(error);
+    return ok;
 }
 
 bool JobCapture::Attach(const std::wstring &printerName, std::wstring *pError) {
@@ -86,6 +106,7 @@ bool JobCapture::Attach(const std::wstring &printerName, std::wstring *pError) {
         return false;
     }
     m_port = port;
+    m_printer = printerName;
     m_file = szFile;
     return true;
 }
@@ -103,6 +124,7 @@ void JobCapture::Detach() {
     }
     DeleteFileW(m_file.c_str());
     m_port.clear();
+    m_printer.clear();
     m_file.clear();
 }
 
@@ -127,17 +149,6 @@ std::string JobCapture::TakeBytes() {
     SetEndOfFile(hFile);
     CloseHandle(hFile);
     return bytes;
-}
-
-std::wstring HexBytes(const std::string &bytes) {
-    static const wchar_t kDigits[] = L"0123456789ABCDEF";
-    std::wstring out;
-    for (unsigned char c : bytes) {
-        if (!out.empty()) out += L' ';
-        out += kDigits[c >> 4];
-        out += kDigits[c & 15];
-    }
-    return out;
 }
 
 std::wstring ReadableBytes(const std::string &bytes) {

@@ -4,7 +4,7 @@
 #include <shlwapi.h>
 
 #include "common/bounded_format.h"
-#include "common/handles.h"
+#include "ui/gdi_handles.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
 #include "ui/captions.h"
@@ -76,7 +76,7 @@ HBITMAP LoadBackground(const ModelConfig *pConfig) {
 // Sizes the dialog to the picture and places OK and the details over it.
 // Without a picture the template's own layout stays: it is usable as it is.
 void FitToBackground(HWND hDlg, const ModelConfig *pConfig) {
-    BitmapHandle bitmap(LoadBackground(pConfig));
+    GdiBitmap bitmap(LoadBackground(pConfig));
     BITMAP info = {};
     if (!bitmap || GetObjectW(bitmap.get(), sizeof(info), &info) == 0 || info.bmWidth <= 0 || info.bmHeight <= 0)
         return;
@@ -137,23 +137,23 @@ void OnPaint(HWND hDlg, const ModelConfig *pConfig) {
     HDC hdc = BeginPaint(hDlg, &ps);
     if (hdc == nullptr) return;
     {
-        SelectedObject brush(hdc, GetStockObject(WHITE_BRUSH));
+        GdiSelection brush(hdc, GetStockObject(WHITE_BRUSH));
         const int nOldMode = SetBkMode(hdc, TRANSPARENT);
         RECT rcClient = {};
         GetClientRect(hDlg, &rcClient);
         PatBlt(hdc, 0, 0, rcClient.right, rcClient.bottom, PATCOPY);
 
-        BitmapHandle bitmap(LoadBackground(pConfig));
+        GdiBitmap bitmap(LoadBackground(pConfig));
         if (bitmap) {
-            MemoryDc memory(CreateCompatibleDC(hdc));
+            MemoryDC memory(hdc);
             if (memory) {
-                SelectedObject picture(memory.get(), bitmap.get());
+                GdiSelection picture(memory.get(), bitmap.get());
                 BitBlt(hdc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                        ps.rcPaint.bottom - ps.rcPaint.top, memory.get(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
             }
         }
 
-        SelectedObject font(hdc, GetStockObject(DEFAULT_GUI_FONT));
+        GdiSelection font(hdc, GetStockObject(DEFAULT_GUI_FONT));
         if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
         if (pConfig->pVer != nullptr) pConfig->pVer->SetSection(L"Version");
         wchar_t szDetails[kAboutDetailsCch];

@@ -6,7 +6,7 @@
 
 #include "about/about_dialog.h"
 #include "common/bounded_format.h"
-#include "common/handles.h"
+#include "ui/gdi_handles.h"
 #include "optiontree/port_address.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
@@ -48,7 +48,7 @@ constexpr wchar_t kPageStateProperty[] = L"OemuiTroubleshootingPage";
 struct PageState {
     int nAlertSwitch = kAlertGroupRemoved;
     HWND hTooltip = nullptr;
-    FontHandle linkFont;
+    GdiFont linkFont;
 };
 
 PageState *GetPageState(HWND hDlg) { return static_cast<PageState *>(GetPropW(hDlg, kPageStateProperty)); }
@@ -109,7 +109,7 @@ void CreateLinkFont(HWND hDlg, PageState *pState) {
 // Shrinks each link to its text, centred where the template put it, so that
 // only the text reacts to the mouse. Measured in the control's own font.
 void FitLinksToText(HWND hDlg, const PageState &state) {
-    WindowDc dc(hDlg);
+    WindowDC dc(hDlg);
     if (dc.get() == nullptr) return;
     // One batch: the page moves its links once instead of seven times.
     HDWP hMoves = BeginDeferWindowPos(ARRAYSIZE(kLinkControls));
@@ -121,7 +121,7 @@ void FitLinksToText(HWND hDlg, const PageState &state) {
         GetWindowTextW(hLink, szText, kLinkTextCch);
         SIZE size = {};
         {
-            SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hLink, WM_GETFONT, 0, 0)));
+            GdiSelection font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hLink, WM_GETFONT, 0, 0)));
             if (!GetTextExtentPoint32W(dc.get(), szText, lstrlenW(szText), &size)) continue;
         }
         RECT rc = {};
@@ -268,7 +268,7 @@ BOOL OnSetCursor(HWND hDlg) {
 void DrawLogo(HDC hdc, HWND hLogo, const ModelConfig *pConfig) {
     wchar_t szPath[MAX_PATH];
     FormatCchW(szPath, MAX_PATH, L"%s%sl.bmp", pConfig->szDriverDir, pConfig->szOemPrefix);
-    BitmapHandle bitmap(
+    GdiBitmap bitmap(
         static_cast<HBITMAP>(LoadImageW(nullptr, szPath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE)));
     BITMAP info = {};
     if (!bitmap || GetObjectW(bitmap.get(), sizeof(info), &info) == 0) return;
