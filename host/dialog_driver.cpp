@@ -456,7 +456,8 @@ void PumpPending(HWND hDlg) {
 }
 
 bool DialogAction(HWND hWnd, HWND hSheet, const std::wstring &action, std::wstring *pError) {
-    const bool page = hSheet != nullptr && GetParent(hWnd) == hSheet;
+    // A dialog owned by the sheet also names it as its parent; only a child is a page.
+    const bool page = hSheet != nullptr && (GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD) != 0 && GetParent(hWnd) == hSheet;
     if (Is(action, L"help") && page) {
         SendMessageW(hSheet, PSM_PRESSBUTTON, PSBTN_HELP, 0);
         return true;

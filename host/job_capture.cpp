@@ -87,6 +87,12 @@ bool JobCapture::Attach(const std::wstring &printerName, std::wstring *pError) {
         *pError = L"the port of \"" + printerName + L"\" cannot be read";
         return false;
     }
+    // Wine hands FILE: jobs to the document's output file before it looks at
+    // the port mappings, so such a port cannot be captured.
+    if (lstrcmpiW(port.c_str(), L"FILE:") == 0) {
+        *pError = L"\"" + printerName + L"\" prints to FILE:, which Wine does not map to a file (install it on another port)";
+        return false;
+    }
     wchar_t szDir[MAX_PATH] = {};
     wchar_t szFile[MAX_PATH] = {};
     if (GetTempPathW(MAX_PATH, szDir) == 0 || GetTempFileNameW(szDir, L"job", 0, szFile) == 0) {
