@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
-# Makes the Troubleshooting page's pictures for the README: runs the
-# screenshot test of troubleshooting_tests with window frames drawn by Wine,
-# then converts the bitmaps to PNG in docs/screenshots/.
+# Plays the Troubleshooting scenarios and copies the pictures they take
+# (page with and without the alert group, alert settings, About; left to
+# right and Hebrew) into docs/screenshots/ for the README.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 cd "$OEMUI_ROOT"
 oemui_build
 oemui_prepare_prefix
-out="$OEMUI_ROOT/docs/screenshots"
-tmp=$(mktemp -d)
+# Wine draws frames and title bars itself without a window manager.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
-rc=0
-OEMUI_SCREENSHOT_DIR="Z:${tmp//\//\\}" oemui_with_wine "$OEMUI_ROOT/scripts/wine-exec.sh" \
-  "$OEMUI_BUILD_DIR/bin/troubleshooting_tests.exe" --gtest_filter='PageTest.Screenshots' || rc=$?
-wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1
-for f in "$tmp"/*.bmp; do
-  [ -e "$f" ] || continue
-  convert "$f" "$out/$(basename "${f%.bmp}").png"
+wineserver -w
+temp="$WINEPREFIX/drive_c/users/$(whoami)/Temp"
+for scn in talix_c500_troubleshooting talix_c500_troubleshooting_variants talix_c500_troubleshooting_hebrew; do
+  oemui_with_wine "$OEMUI_ROOT/scripts/wine-exec.sh" "$OEMUI_BUILD_DIR/bin/oemuihost.exe" run "host/scenarios/$scn.scn" >/dev/null
 done
-rm -rf "$tmp"
-exit $rc
+for shot in troubleshooting troubleshooting-no-alerts alert-settings about; do
+  for suffix in "" -hebrew; do
+    cp "$temp/oemuihost-$shot$suffix.png" "docs/screenshots/troubleshooting-$shot$suffix.png"
+  done
+done
+mv docs/screenshots/troubleshooting-troubleshooting.png docs/screenshots/troubleshooting-page.png
+mv docs/screenshots/troubleshooting-troubleshooting-hebrew.png docs/screenshots/troubleshooting-page-hebrew.png
+mv docs/screenshots/troubleshooting-troubleshooting-no-alerts.png docs/screenshots/troubleshooting-page-no-alerts.png
+mv docs/screenshots/troubleshooting-troubleshooting-no-alerts-hebrew.png docs/screenshots/troubleshooting-page-no-alerts-hebrew.png

@@ -148,8 +148,16 @@ void OnPaint(HWND hDlg, const ModelConfig *pConfig) {
             MemoryDC memory(hdc);
             if (memory) {
                 GdiSelection picture(memory.get(), bitmap.get());
-                BitBlt(hdc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-                       ps.rcPaint.bottom - ps.rcPaint.top, memory.get(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+                BITMAP info = {};
+                GetObjectW(bitmap.get(), sizeof(info), &info);
+                // The whole picture, clipped to the update area. A mirrored
+                // dialog would show it the wrong way round: it is handed over
+                // flipped, so that the mirroring puts it right again.
+                if (GetLayout(hdc) & LAYOUT_RTL)
+                    StretchBlt(hdc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), info.bmWidth - 1, 0,
+                               -info.bmWidth, info.bmHeight, SRCCOPY);
+                else
+                    BitBlt(hdc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), 0, 0, SRCCOPY);
             }
         }
 
