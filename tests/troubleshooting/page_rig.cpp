@@ -54,8 +54,9 @@ HINSTANCE WINAPI FakeShellExecuteW(HWND, LPCWSTR pszVerb, LPCWSTR pszFile, LPCWS
     call.file = pszFile != nullptr ? pszFile : L"(null)";
     call.parameters = pszParameters != nullptr ? pszParameters : L"(null)";
     call.show = nShow;
+    const size_t n = g_record.shell.size();
     g_record.shell.push_back(call);
-    return reinterpret_cast<HINSTANCE>(42);
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(n < g_record.shellResults.size() ? g_record.shellResults[n] : 42));
 }
 
 HWND WINAPI FakeHtmlHelpW(HWND, LPCWSTR pszFile, UINT, DWORD_PTR) {

@@ -36,7 +36,9 @@ struct Recorded {
     std::set<HGDIOBJ> liveGdi;            // created by the plug-in, not deleted yet
     int gdiCreated = 0;
     LANGID systemLanguage = 0x0409;
+    std::vector<int> shellResults;  // what the next ShellExecuteW calls answer; beyond: 42
     void Reset() {
+        shellResults.clear();
         shell.clear();
         help.clear();
         images.clear();

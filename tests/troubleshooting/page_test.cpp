@@ -87,6 +87,24 @@ TEST_F(PageTest, BothSheetsShowGroupsListAndLinks) {
             EXPECT_EQ(lf.lfWeight, 600) << id;
         }
         EXPECT_FALSE(IsWindowVisible(p.item(IDC_TS_LINK_6)));
+        // Each link is as wide as its text in its own font, centred where the template put it.
+        {
+            HWND hLink = p.item(IDC_TS_LINK_1);
+            wchar_t text[260] = {};
+            GetWindowTextW(hLink, text, 260);
+            HDC hdc = GetDC(hLink);
+            HGDIOBJ old = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessageW(hLink, WM_GETFONT, 0, 0)));
+            SIZE extent = {};
+            GetTextExtentPoint32W(hdc, text, lstrlenW(text), &extent);
+            SelectObject(hdc, old);
+            ReleaseDC(hLink, hdc);
+            RECT units = {18, 147, 18 + 142, 147 + 14};
+            MapDialogRect(p.page(), &units);
+            const RECT rc = p.Rect(IDC_TS_LINK_1);
+            EXPECT_EQ(rc.right - rc.left, extent.cx);
+            EXPECT_EQ(rc.bottom - rc.top, extent.cy);
+            EXPECT_NEAR((rc.left + rc.right) / 2, (units.left + units.right) / 2, 1);
+        }
         EXPECT_TRUE(IsWindowEnabled(p.item(IDC_TS_LINK_1)));
         EXPECT_FALSE(IsWindowEnabled(p.item(IDC_TS_LINK_5))) << "FILE-like port without an address";
         EXPECT_EQ(p.config()->hCurrentDlg, p.page());
@@ -254,6 +272,54 @@ TEST_F(PageTest, LinksAndHelpOpenOnlyWhatTheyShould) {
     }
 }
 
+TEST_F(PageTest, BrowserFallbackTakesOneQuotedArgument) {
+    SetPortAddress(L"192.0.2.10");
+    SetModelValue(L"TLXEN.DAT", L"Troubleshooting Dialog", L"Ref_URL_3", L"http://www.talix.example/\" -new x");
+    OpenPage p;
+    ASSERT_TRUE(p.ok()) << Narrow(p.error());
+    Record().Reset();
+    Record().shellResults = {2};  // no handler for the address
+    p.Command(IDC_TS_LINK_5, STN_CLICKED);
+    ASSERT_EQ(Record().shell.size(), 2u);
+    EXPECT_EQ(Record().shell[1].file, L"IEXPLORE.EXE");
+    EXPECT_EQ(Record().shell[1].parameters, L"\"http://192.0.2.10/\"");
+    EXPECT_EQ(Record().shell[1].show, SW_SHOW);
+    // An address with a quote goes to the shell as it is, never to the browser's command line.
+    Record().Reset();
+    Record().shellResults = {2};
+    p.Command(IDC_TS_LINK_3, STN_CLICKED);
+    ASSERT_EQ(Record().shell.size(), 1u);
+    EXPECT_EQ(Record().shell[0].file, L"http://www.talix.example/\" -new x");
+}
+
+TEST_F(PageTest, HandOverLinksWithoutTouchingTheStaticClass) {
+    OpenPage p;
+    ASSERT_TRUE(p.ok()) << Narrow(p.error());
+    HWND hLink = p.item(IDC_TS_LINK_1);
+    const ULONG_PTR classCursor = GetClassLongPtrW(hLink, GCLP_HCURSOR);
+    RECT rc = {};
+    GetWindowRect(hLink, &rc);
+    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_TRUE(SendMessageW(p.page(), WM_SETCURSOR, reinterpret_cast<WPARAM>(hLink), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    EXPECT_EQ(GetClassLongPtrW(hLink, GCLP_HCURSOR), classCursor);
+    // Over a disabled link the page leaves the cursor to the default handling.
+    GetWindowRect(p.item(IDC_TS_LINK_5), &rc);
+    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    SendMessageW(p.page(), WM_SETCURSOR, reinterpret_cast<WPARAM>(p.page()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+}
+
+TEST_F(PageTest, MissingLogoDrawsNothingAndKeepsTheControl) {
+    DeleteFileW(InstalledFile(L"TLXl.bmp").c_str());
+    OpenPage p;
+    ASSERT_TRUE(p.ok()) << Narrow(p.error());
+    const RECT before = p.Rect(IDC_TS_LOGO);
+    RedrawWindow(p.item(IDC_TS_LOGO), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_TRUE(SameRect(p.Rect(IDC_TS_LOGO), before));
+}
+
 TEST_F(PageTest, AlertSettingsDefaultsRepairAndClamping) {
     OpenPage p;
     ASSERT_TRUE(p.ok()) << Narrow(p.error());
@@ -272,6 +338,16 @@ TEST_F(PageTest, AlertSettingsDefaultsRepairAndClamping) {
                                SendMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
                            }));
     EXPECT_EQ(title, L"Printing Outrider");
+    // A caption with format specifiers is shown as written.
+    SetModelValue(L"TLXEN.DAT", L"Outrider Dialog", L"Caption", L"Alerts %s%n%d %%");
+    DriveModal([&] { p.Command(IDC_TS_OUTRIDER_SETTINGS); },
+               [&](HWND hDlg) {
+                   wchar_t sz[64] = {};
+                   GetWindowTextW(hDlg, sz, 64);
+                   title = sz;
+                   SendMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
+               });
+    EXPECT_EQ(title, L"Alerts %s%n%d %%");
     EXPECT_TRUE(checked);
     EXPECT_STREQ(interval, L"5");
     DWORD type = 0;
