@@ -179,51 +179,6 @@ TEST_F(PageTest, TestPagesJunkIsLeftOut) {
     }
 }
 
-TEST_F(PageTest, WithoutTheAlertToolTheGroupsMoveUp) {
-    RECT ref[1300] = {};
-    {
-        OpenPage p;
-        ASSERT_TRUE(p.ok()) << Narrow(p.error());
-        for (int id : {IDC_TS_OUTRIDER_GROUP, IDC_TS_DIAG_GROUP, IDC_TS_DIAG_TEXT, IDC_TS_DIAG_LIST, IDC_TS_DIAG_PRINT,
-                       IDC_TS_LINK_GROUP, IDC_TS_ABOUT, IDC_TS_LOGO, IDC_TS_HELP})
-            ref[id] = p.Rect(id);
-    }
-    for (const wchar_t *value : {L"0", static_cast<const wchar_t *>(nullptr)}) {
-        SetModelValue(L"TLXC500u.INI", L"Common", L"TroubleOutrider", value);
-        OpenPage p;
-        ASSERT_TRUE(p.ok()) << Narrow(p.error());
-        for (int id : kAlertIds) EXPECT_FALSE(IsWindowVisible(p.item(id))) << id;
-        const int dy = ref[IDC_TS_OUTRIDER_GROUP].top - ref[IDC_TS_DIAG_GROUP].top;
-        EXPECT_TRUE(SameRect(p.Rect(IDC_TS_DIAG_GROUP), ref[IDC_TS_OUTRIDER_GROUP]));
-        for (int id : kDiagnosticIds) {
-            RECT moved = ref[id];
-            OffsetRect(&moved, 0, dy);
-            EXPECT_TRUE(SameRect(p.Rect(id), moved)) << id;
-            EXPECT_TRUE(IsWindowVisible(p.item(id))) << id;
-        }
-        EXPECT_TRUE(SameRect(p.Rect(IDC_TS_LINK_GROUP), [&] {
-            RECT r = ref[IDC_TS_LINK_GROUP];
-            OffsetRect(&r, 0, ref[IDC_TS_DIAG_GROUP].top - ref[IDC_TS_LINK_GROUP].top);
-            return r;
-        }()));
-        for (int id : kBottomIds) EXPECT_TRUE(SameRect(p.Rect(id), ref[id])) << id;
-    }
-}
-
-TEST_F(PageTest, AlertSwitchTwoShowsTheGroupWithoutTheLinkCheck) {
-    SetModelValue(L"TLXC500u.INI", L"Common", L"TroubleOutrider", L"2");
-    OpenPage p;
-    ASSERT_TRUE(p.ok()) << Narrow(p.error());
-    for (int id : kAlertIds) EXPECT_TRUE(IsWindowVisible(p.item(id))) << id;
-    HWND hTopic = p.item(IDC_TS_OUTRIDER_LAST_TOPIC);
-    EXPECT_TRUE(IsWindowEnabled(hTopic));
-    EXPECT_FALSE(FontOf(hTopic).lfUnderline);
-    const RECT rc = p.Rect(IDC_TS_OUTRIDER_LAST_TOPIC);
-    RECT units = {17, 43, 17 + 208, 43 + 14};
-    MapDialogRect(p.page(), &units);
-    EXPECT_EQ(rc.right - rc.left, units.right - units.left);
-}
-
 TEST_F(PageTest, LinksAndHelpOpenOnlyWhatTheyShould) {
     SetPortAddress(L"192.0.2.10");
     {
@@ -401,13 +356,12 @@ TEST_F(PageTest, AlertSettingsDefaultsRepairAndClamping) {
 TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
     OpenPage p;
     ASSERT_TRUE(p.ok()) << Narrow(p.error());
+    // The OK button's place is checked by the scenario; the client size only here.
     SIZE client = {};
-    RECT ok = {};
     std::wstring details;
     ASSERT_TRUE(DriveModal([&] { p.Command(IDC_TS_ABOUT); },
                            [&](HWND hDlg) {
                                client = ClientSize(hDlg);
-                               ok = ChildRect(hDlg, IDOK);
                                wchar_t sz[300] = {};
                                GetDlgItemTextW(hDlg, IDC_AB_DETAILS, sz, 300);
                                details = sz;
@@ -415,10 +369,6 @@ TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
                            }));
     EXPECT_EQ(client.cx, 360);
     EXPECT_EQ(client.cy, 312);
-    EXPECT_EQ(ok.left, 142);
-    EXPECT_EQ(ok.top, 276);
-    EXPECT_EQ(ok.right - ok.left, 75);
-    EXPECT_EQ(ok.bottom - ok.top, 24);
     EXPECT_EQ(details,
               L"Talix C500 Colour Printer Driver\r\nVersion 1.00.0\r\n\r\nDriver: Talix C500 Colour\r\n"
               L"Talix Printing Systems\r\nCopyright (C) 2026 Talix Printing Systems\r\n\r\nSample model file set\r\n"
@@ -433,7 +383,7 @@ TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
                            [&](HWND hDlg) {
                                RECT units = {141, 208, 141 + 53, 208 + 14};
                                MapDialogRect(hDlg, &units);
-                               ok = ChildRect(hDlg, IDOK);
+                               const RECT ok = ChildRect(hDlg, IDOK);
                                // The dialog manager rounds the size on its own.
                                EXPECT_EQ(ok.left, units.left);
                                EXPECT_EQ(ok.top, units.top);
@@ -446,31 +396,14 @@ TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
     EXPECT_TRUE(closed);
 }
 
-TEST_F(PageTest, HebrewSystemMirrorsPageDialogsButNotTheLogo) {
+TEST_F(PageTest, HebrewSystemMirrorsThePageButNotTheLogo) {
     Record().systemLanguage = 0x040D;
     OpenPage p;
     ASSERT_TRUE(p.ok()) << Narrow(p.error());
     EXPECT_EQ(p.config()->dwCurrentTemplate, static_cast<DWORD>(IDD_TROUBLESHOOTING_RTL));
     EXPECT_TRUE(GetWindowLongPtrW(p.page(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
     EXPECT_FALSE(GetWindowLongPtrW(p.item(IDC_TS_LOGO), GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
-    LONG_PTR alertStyle = 0;
-    DriveModal([&] { p.Command(IDC_TS_OUTRIDER_SETTINGS); },
-               [&](HWND hDlg) {
-                   alertStyle = GetWindowLongPtrW(hDlg, GWL_EXSTYLE);
-                   SendMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
-               });
-    EXPECT_TRUE(alertStyle & WS_EX_LAYOUTRTL);
-    RECT details = {};
-    LONG_PTR aboutStyle = 0;
-    DriveModal([&] { p.Command(IDC_TS_ABOUT); },
-               [&](HWND hDlg) {
-                   aboutStyle = GetWindowLongPtrW(hDlg, GWL_EXSTYLE);
-                   details = ChildRect(hDlg, IDC_AB_DETAILS);
-                   SendMessageW(hDlg, WM_COMMAND, IDOK, 0);
-               });
-    EXPECT_TRUE(aboutStyle & WS_EX_LAYOUTRTL);
-    EXPECT_EQ(details.left, 0);
-    EXPECT_EQ(details.top, 12);
+    // The mirrored alert settings and About are checked by the Hebrew scenario.
 }
 
 TEST_F(PageTest, TwentyOpeningsLeaveNoGdiObjectBehind) {
