@@ -539,17 +539,21 @@ namespace {
 
 struct HintSearch {
     HWND hDlg;
+    HWND hRoot;
     std::vector<HWND> tips;
 };
 
-// Hint windows are top-level windows of the thread owned by the dialog.
+// Hint windows are top-level windows of the thread owned by the dialog; a
+// page's are owned by its sheet (a pop-up's owner is always top-level).
 std::vector<HWND> HintWindows(HWND hDlg) {
-    HintSearch search = {hDlg, {}};
+    HintSearch search = {hDlg, GetAncestor(hDlg, GA_ROOT), {}};
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND hWnd, LPARAM lParam) -> BOOL {
             auto *s = reinterpret_cast<HintSearch *>(lParam);
-            if (Is(WindowClass(hWnd), TOOLTIPS_CLASSW) && GetWindow(hWnd, GW_OWNER) == s->hDlg) s->tips.push_back(hWnd);
+            const HWND hOwner = GetWindow(hWnd, GW_OWNER);
+            if (Is(WindowClass(hWnd), TOOLTIPS_CLASSW) && (hOwner == s->hDlg || hOwner == s->hRoot))
+                s->tips.push_back(hWnd);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));

@@ -136,6 +136,11 @@ int OptionTree::FindDriverItem(const std::wstring &name) const {
 int OptionTree::FindPluginItem(const std::wstring &caption) const {
     for (DWORD i = m_cDriver; i < m_items.size(); ++i)
         if (m_items[i].pName != nullptr && caption == m_items[i].pName) return static_cast<int>(i);
+    // "#N": the N-th of the plug-in's items, whatever its caption's language.
+    if (caption.size() > 1 && caption[0] == L'#' && caption.find_first_not_of(L"0123456789", 1) == std::wstring::npos) {
+        const int n = _wtoi(caption.c_str() + 1);
+        if (n >= 0 && static_cast<DWORD>(n) < PluginCount()) return static_cast<int>(m_cDriver) + n;
+    }
     return -1;
 }
 

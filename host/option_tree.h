@@ -36,6 +36,7 @@ public:
     int IndexOf(const void *pItem) const;
     // Driver item by feature keyword, public word ("copies", ...) or display name; -1 when none.
     int FindDriverItem(const std::wstring &name) const;
+    // Plug-in item by caption, or "#N" for the N-th; -1 when none.
     int FindPluginItem(const std::wstring &caption) const;
 
     // Feature index behind a driver item (-1 for the core's own public items).

@@ -23,6 +23,9 @@ namespace {
 
 bool Is(const std::wstring &a, const wchar_t *b) { return lstrcmpiW(a.c_str(), b) == 0; }
 
+// The plug-in's per-user key of a printer (its string-table language).
+constexpr wchar_t kUserKeyPrefix[] = L"Software\\Qvprint\\";
+
 // How long a "dialog" step waits for a dialog that has not opened yet.
 constexpr DWORD kDialogWaitMs = 3000;
 
@@ -299,9 +302,11 @@ bool ScenarioRunner::InstallModel(const std::vector<std::wstring> &args, std::ws
             port = args[i + 1];
         }
     }
-    // A run that was stopped may have left the printer behind.
+    // A run that was stopped may have left the printer behind, and its
+    // per-user key (a printer named apart from its driver keeps it).
     UninstallModelPrinter(name, driver);
     DeleteStoredDevMode(name);
+    DeleteRegTree(HKEY_CURRENT_USER, kUserKeyPrefix + name);
     InstalledPrinter installed;
     std::wstring error;
     if (!InstallModelPrinter(folder, name, port, driver, &installed, &error)) {
@@ -465,8 +470,15 @@ bool ScenarioRunner::Dump(const std::wstring &what, std::wstring *pError) {
             *pError = L"no dialog or page is open";
             return false;
         }
-        m_report.Add(L"dump", L"dialog \"" + WindowText(m_watcher.Current() ? hWnd : OpenSheetWindow()) + L"\"",
-                     DescribeDialog(hWnd));
+        std::wstring label = L"dialog \"" + WindowText(hWnd) + L"\"";
+        if (m_watcher.Current() == nullptr) {
+            const int page = static_cast<int>(PropSheet_HwndToIndex(OpenSheetWindow(), hWnd));
+            const std::vector<std::wstring> &titles = m_session->PageTitles();
+            label = L"page " + std::to_wstring(page) +
+                    (page >= 0 && static_cast<size_t>(page) < titles.size() ? L" \"" + titles[static_cast<size_t>(page)] + L"\"" : L"") +
+                    L" of \"" + WindowText(OpenSheetWindow()) + L"\"";
+        }
+        m_report.Add(L"dump", label, DescribeDialog(hWnd));
         return true;
     }
     const bool all = Is(what, L"all");
@@ -534,6 +546,15 @@ void ScenarioRunner::Cleanup() {
             SetLastError(0);
             const HRESULT hr = m_host.Plugin()->DriverEvent(DRIVER_EVENT_DELETE, 3, reinterpret_cast<LPBYTE>(&info), 0);
             m_report.AddCall(L"DriverEvent(DRIVER_EVENT_DELETE, \"" + p.driverName + L"\")", hr, GetLastError());
+            // The per-user key is named after the printer, the removal after
+            // the driver: say what stayed, then clear it for the next run.
+            const std::wstring key = kUserKeyPrefix + p.printerName;
+            std::wstring unused;
+            if (p.printerName != p.driverName && ReadRegString(HKEY_CURRENT_USER, key, L"DrvCntCode", &unused)) {
+                m_report.Add(L"warning", L"HKCU\\" + key + L" outlives the driver-deleted event (it removes the key named "
+                                         L"after the driver); the emulator removes it");
+                DeleteRegTree(HKEY_CURRENT_USER, key);
+            }
         }
     }
     // The import replacements go before the module may be unloaded.

@@ -533,11 +533,7 @@ bool Session::Press(const std::wstring &caption, std::wstring *pError) {
         *pError = L"no sheet is open";
         return false;
     }
-    int index = m_tree.FindPluginItem(caption);
-    if (index < 0 && caption.size() > 1 && caption[0] == L'#') {
-        const int n = _wtoi(caption.c_str() + 1);
-        if (n >= 0 && static_cast<DWORD>(n) < m_tree.PluginCount()) index = static_cast<int>(m_tree.DriverCount()) + n;
-    }
+    const int index = m_tree.FindPluginItem(caption);
     if (index < 0) {
         std::wstring captions;
         for (DWORD i = m_tree.DriverCount(); i < m_tree.Count(); ++i)

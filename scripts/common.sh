@@ -47,12 +47,15 @@ oemui_prepare_prefix() {
     wineserver -w || true
     touch "$WINEPREFIX/.oemui-ready"
   fi
-  if [ ! -f "$WINEPREFIX/.oemui-decorated" ]; then
+  if [ ! -f "$WINEPREFIX/.oemui-x11-frames" ]; then
     # Without a window manager Wine draws frames and title bars itself only
-    # when asked to: screenshots then show the dialogs' titles.
+    # when asked to: screenshots then show the dialogs' titles. Unmanaged
+    # windows also spare every closed dialog a two-second wait for a window
+    # manager that is not there.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
     wineserver -w || true
-    touch "$WINEPREFIX/.oemui-decorated"
+    touch "$WINEPREFIX/.oemui-x11-frames"
   fi
 }
 

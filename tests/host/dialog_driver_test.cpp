@@ -15,7 +15,7 @@
 namespace oemuihost {
 namespace {
 
-constexpr int kEdit = 100, kCheck = 101, kCombo = 102, kDate = 103;
+constexpr int kEdit = 100, kCheck = 101, kCombo = 102, kDate = 103, kAsk = 105;
 
 struct Seen {
     UINT msg;
@@ -28,10 +28,12 @@ struct DialogLog {
     std::vector<std::pair<int, int>> commands;  // id, notification
     std::vector<SYSTEMTIME> dates;
     int helps = 0;
+    int answer = 0;  // of the message box the Ask button opens
 } g_log;
 
 WNDPROC g_editProc = nullptr;
 void (*g_body)(HWND) = nullptr;
+void (*g_nestedBody)(HWND) = nullptr;  // for a dialog opened from the test dialog
 
 LRESULT CALLBACK FilterProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_KEYDOWN || msg == WM_CHAR)
@@ -60,6 +62,7 @@ INT_PTR CALLBACK TestDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPara
     }
     case WM_COMMAND:
         g_log.commands.emplace_back(LOWORD(wParam), HIWORD(wParam));
+        if (LOWORD(wParam) == kAsk) g_log.answer = MessageBoxW(hDlg, L"Sure?", L"Question", MB_YESNO);
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(hDlg, LOWORD(wParam));
         return TRUE;
     case WM_NOTIFY: {
@@ -120,18 +123,22 @@ INT_PTR RunTestDialog(void (*body)(HWND)) {
     InitCommonControlsEx(&icc);
     g_log = DialogLog();
     g_body = body;
-    TemplateBuilder t(L"Driver Test", 200, 120, 7);
+    TemplateBuilder t(L"Driver Test", 200, 120, 8);
     t.Control(L"Edit", L"", kEdit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 7, 7, 100, 12);
     t.Control(L"Button", L"&Keep", kCheck, BS_AUTOCHECKBOX | WS_TABSTOP, 7, 24, 60, 10);
     t.Control(L"ComboBox", L"", kCombo, CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, 7, 40, 80, 60);
     t.Control(DATETIMEPICK_CLASSW, L"", kDate, WS_TABSTOP | DTS_SHORTDATEFORMAT, 7, 58, 80, 14);
     t.Control(L"Button", L"Disabled", 104, WS_DISABLED, 100, 24, 50, 14);
+    t.Control(L"Button", L"Ask", kAsk, WS_TABSTOP, 100, 40, 50, 14);
     t.Control(L"Button", L"OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 90, 100, 50, 14);
     t.Control(L"Button", L"Cancel", IDCANCEL, WS_TABSTOP, 144, 100, 50, 14);
     DialogWatcher watcher;
+    static DialogWatcher *s_watcher = nullptr;
+    s_watcher = &watcher;
     watcher.Start(
         [](void *, HWND hDlg) {
-            g_body(hDlg);
+            void (*body)(HWND) = s_watcher->Stack().size() > 1 ? g_nestedBody : g_body;
+            if (body != nullptr) body(hDlg);
             if (DialogAlive(hDlg)) CloseSafely(hDlg);
         },
         nullptr, []() -> HWND { return nullptr; });
@@ -307,6 +314,25 @@ TEST(DialogDriver, EveryWayToEndADialog) {
                   EXPECT_FALSE(DialogAction(hDlg, nullptr, L"help", &error));  // it has no Help button
               }),
               IDCANCEL);
+}
+
+// A message box opened from the dialog is driven the same way, from inside
+// its own modal loop, while the first dialog waits.
+TEST(DialogDriver, ADialogOpenedFromADialogIsDrivenToo) {
+    g_nestedBody = [](HWND hBox) {
+        EXPECT_EQ(WindowText(hBox), L"Question");
+        std::wstring error;
+        EXPECT_TRUE(ClickControl(Control(hBox, L"No"), &error));
+    };
+    EXPECT_EQ(RunTestDialog([](HWND hDlg) {
+                  std::wstring error;
+                  EXPECT_TRUE(ClickControl(Control(hDlg, L"Ask"), &error));
+                  EXPECT_EQ(g_log.answer, IDNO);
+                  EXPECT_TRUE(DialogAlive(hDlg));
+                  EXPECT_TRUE(DialogAction(hDlg, nullptr, L"ok", &error));
+              }),
+              IDOK);
+    g_nestedBody = nullptr;
 }
 
 TEST(DialogDriver, DumpShowsControlsRectanglesAndHints) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "host/printer_install.h"
+#include "host/expectations.h"
 #include "host/seeding.h"
 #include "host/side_effects.h"
 #include "optiontree/auto_config.h"
@@ -34,6 +35,15 @@ TEST(ScenarioSteps, MessageBoxIsDrivenInsideItsModalLoop) {
     EXPECT_EQ(report.CountKind(L"error"), 0u);
     EXPECT_EQ(report.CountKind(L"expect"), 7u);
     EXPECT_TRUE(HasText(report, L"dialog", L"\"Warning\" ended"));
+
+    // A dialog answer given in advance presses its button in the next dialog.
+    Report answered;
+    ASSERT_EQ(RunText(L"model talix_c500\nopen preferences\nselect copies 2\nclose ok\nseed block lGrayCopies 1\n"
+                      L"open preferences\nanswer dialog cancel\nselect copies 3\nexpect ended Warning cancel\n"
+                      L"expect item copies sel 2\n",
+                      &answered),
+              kExitOk);
+    EXPECT_TRUE(HasText(answered, L"dialog", L"\"Warning\" -> cancel"));
 }
 
 TEST(ScenarioSteps, BadInputEndsTheRunNamingTheLine) {
@@ -117,6 +127,59 @@ TEST(ScenarioSteps, SeedValuesOfEveryKind) {
         EXPECT_EQ(type, c.wantType);
         EXPECT_EQ(data.size(), c.wantSize);
     }
+}
+
+// Stored values as expect compares them: type, size, text, number or bytes,
+// also values of the wrong type or size; seeding undone afterwards.
+TEST(ScenarioSteps, ExpectComparesStoredValuesByTypeSizeAndBytes) {
+    const std::wstring key = L"HKCU\\Software\\OEMUI Host Expect";
+    const std::wstring port = L"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\IP_EXPECT";
+    const struct Case {
+        const wchar_t *name, *type, *value;  // seeded (null: not seeded)
+        std::vector<std::wstring> expect;    // after "expect registry KEY NAME"
+        bool holds;
+    } cases[] = {
+        {L"Text", L"REG_SZ", L"abc", {L"REG_SZ", L"8", L"abc"}, true},
+        {L"Text", nullptr, nullptr, {L"REG_SZ", L"6", L"abc"}, false},
+        {L"Text", nullptr, nullptr, {L"REG_DWORD"}, false},
+        {L"Text", nullptr, nullptr, {L"REG_SZ", L"*", L"hex:6100620063000000"}, true},
+        {L"Blob", L"REG_BINARY", L"hex:00FF", {L"REG_BINARY", L"2", L"hex:00ff"}, true},
+        {L"Short", L"REG_DWORD", L"hex:010203", {L"REG_DWORD", L"3", L"hex:010203"}, true},
+        {L"Short", nullptr, nullptr, {L"REG_DWORD", L"4", L"1"}, false},
+        {L"Number", L"REG_DWORD", L"0x10", {L"REG_DWORD", L"4", L"16"}, true},
+        {L"Number", nullptr, nullptr, {L"REG_DWORD", L"4", L"17"}, false},
+        {L"Gone", nullptr, nullptr, {L"absent"}, true},
+        {L"Number", nullptr, nullptr, {L"absent"}, false},
+    };
+    Report report;
+    StepContext ctx;
+    ctx.pReport = &report;
+    {
+        Seeding seeding(ExecutableDirectory() + L"OEMUI.DLL");
+        for (const Case &c : cases) {
+            SCOPED_TRACE(Narrow(std::wstring(c.name) + L" " + c.expect[0]));
+            std::wstring error;
+            if (c.type != nullptr) {
+                ASSERT_TRUE(seeding.Seed({L"registry", key, c.name, c.type, c.value}, ctx, &error));
+            }
+            std::vector<std::wstring> args = {L"registry", key, c.name};
+            args.insert(args.end(), c.expect.begin(), c.expect.end());
+            EXPECT_EQ(CheckExpectation(args, ctx, &error), c.holds) << Narrow(error);
+            if (!c.holds) {
+                EXPECT_NE(error.find(L"expected"), std::wstring::npos) << Narrow(error);
+            }
+        }
+        std::wstring error;
+        ASSERT_TRUE(seeding.TcpPort(L"IP_EXPECT", L"hostname", L"printer.example", &error));
+        EXPECT_TRUE(CheckExpectation({L"registry", port, L"HostName", L"REG_SZ", L"32", L"printer.example"}, ctx, &error))
+            << Narrow(error);
+        EXPECT_TRUE(CheckExpectation({L"registry", port, L"IPAddress", L"REG_SZ", L"2", L""}, ctx, &error)) << Narrow(error);
+    }
+    std::wstring error;
+    EXPECT_TRUE(CheckExpectation({L"registry", key, L"Text", L"absent"}, ctx, &error)) << Narrow(error);
+    EXPECT_TRUE(CheckExpectation({L"registry", port, L"HostName", L"absent"}, ctx, &error)) << Narrow(error);
+    EXPECT_FALSE(CheckExpectation({L"registry", L"HKXX\\Nowhere", L"V", L"absent"}, ctx, &error));
+    EXPECT_FALSE(CheckExpectation({L"nonsense", L"1"}, ctx, &error));
 }
 
 // The test program stands in for the plug-in: its own imports are replaced.
