@@ -32,16 +32,15 @@ LRESULT CALLBACK AfterInitDialog(int code, WPARAM wParam, LPARAM lParam) {
 INT_PTR CALLBACK EmptyDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 template <typename Fn>
-double MedianMicros(Fn open, int runs) {
-    LARGE_INTEGER freq;
+double Micros(Fn open) {
+    LARGE_INTEGER freq, start;
     QueryPerformanceFrequency(&freq);
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        LARGE_INTEGER start;
-        QueryPerformanceCounter(&start);
-        open();
-        times.push_back(double(g_end.QuadPart - start.QuadPart) * 1e6 / double(freq.QuadPart));
-    }
+    QueryPerformanceCounter(&start);
+    open();
+    return double(g_end.QuadPart - start.QuadPart) * 1e6 / double(freq.QuadPart);
+}
+
+double Median(std::vector<double> times) {
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
@@ -81,8 +80,14 @@ int main() {
     auto copies = [&] { CopiesButtonCallback(&cb); };
     floor();  // first opening loads the common controls and the font
     copies();
-    const double floorUs = MedianMicros(floor, runs);
-    const double copiesUs = MedianMicros(copies, runs);
+    // Alternated, so that load on the machine falls on both alike.
+    std::vector<double> floorTimes, copiesTimes;
+    for (int i = 0; i < runs; ++i) {
+        floorTimes.push_back(Micros(floor));
+        copiesTimes.push_back(Micros(copies));
+    }
+    const double floorUs = Median(floorTimes);
+    const double copiesUs = Median(copiesTimes);
     UnhookWindowsHookEx(g_hook);
 
     std::printf("template 3042, empty dialog procedure : %8.1f us to end of WM_INITDIALOG (floor, median of %d)\n",

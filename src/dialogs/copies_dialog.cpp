@@ -37,10 +37,12 @@ int JobCopies(const ModelConfig &config) {
     return pdm->dmCopies;
 }
 
-// Greyscale copies are only a choice for collated colour jobs.
+// Greyscale copies are only a choice for collated colour jobs, and only
+// when the sheet may change settings at all.
 bool GrayCountEditable(const ModelConfig &config) {
     const DEVMODEW *pdm = JobDevMode(config);
-    return pdm != nullptr && pdm->dmColor == DMCOLOR_COLOR && pdm->dmCollate == DMCOLLATE_TRUE;
+    return config.lNoPermission == 0 && pdm != nullptr && pdm->dmColor == DMCOLOR_COLOR &&
+           pdm->dmCollate == DMCOLLATE_TRUE;
 }
 
 // Leading white space and sign, then digits up to the first other

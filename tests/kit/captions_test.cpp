@@ -40,28 +40,6 @@ protected:
     ModelConfig config{};
 };
 
-TEST_F(CaptionsTest, CaptionsFromTheTableInputTextsUntouchedHintsByTextOrClassAndId) {
-    HWND hLabel = dlg.Add(L"STATIC", L"Job Name", 1064, 5, 5, 80, 14);
-    HWND hPlain = dlg.Add(L"BUTTON", L"Untranslated", 1085, 5, 25, 80, 14);
-    HWND hEdit = dlg.Add(L"EDIT", L"Job Name", 1066, 100, 5, 80, 14);
-    HWND hBare = dlg.Add(L"EDIT", L"", 1191, 100, 25, 80, 14);
-    HWND hUpDown = dlg.Add(UPDOWN_CLASSW, L"", 1260, 180, 5, 10, 14);
-    Open(L"Job Name=Nom du travail\r\nJob Name tooltip=Nom affich\x00E9\r\nEdit:1066 tooltip=Saisissez le nom\r\n"
-         L"msctls_updown32:1260 tooltip=Fl\x00E8" L"ches\r\n");
-    Translate();
-    ASSERT_NE(config.hTooltip, nullptr);
-    EXPECT_STREQ(config.szDialogName, L"Copies");
-    EXPECT_EQ(WindowText(hLabel), L"Nom du travail");
-    EXPECT_EQ(HintText(config.hTooltip, dlg.hwnd(), 1064), L"Nom affich\x00E9");
-    EXPECT_EQ(WindowText(hPlain), L"Untranslated");
-    EXPECT_EQ(HintText(config.hTooltip, hPlain, 1085), L"");  // registered, empty
-    EXPECT_EQ(WindowText(hEdit), L"Job Name");
-    EXPECT_EQ(HintText(config.hTooltip, hEdit, 1066), L"Saisissez le nom");
-    EXPECT_EQ(HintText(config.hTooltip, hBare, 1191), L"<none>");  // no entry, no tool
-    EXPECT_EQ(HintText(config.hTooltip, hUpDown, 1260), L"Fl\x00E8" L"ches");
-    EXPECT_TRUE(IsWindowEnabled(hLabel) && IsWindowEnabled(hEdit));
-}
-
 // A 255-character caption's hint key is 263 characters long and must be
 // read whole.
 TEST_F(CaptionsTest, LongCaptionsFindTheirHints) {

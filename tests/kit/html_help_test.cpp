@@ -161,15 +161,4 @@ TEST_F(HtmlHelpLoaderTest, NoLibraryAtAllDoesNothingAndIsNotRetried) {
     EXPECT_TRUE(g_helpCalls.empty());
 }
 
-TEST(HelpAddress, IsBoundedAndTerminated) {
-    ModelConfig config{};
-    CopyCchW(config.szDriverDir, MAX_PATH, L"D:\\drv\\");
-    CopyCchW(config.szOemPrefix, MAX_PATH, L"KVT");
-    wchar_t sz[32];
-    BuildHelpAddress(sz, 32, &config, L"Html", L"Print And Hold Dialog.htm");
-    EXPECT_STREQ(sz, L"D:\\drv\\KVT.chm::\\Html\\Print And");
-    BuildHelpAddress(sz, 32, nullptr, L"Html", L"x");
-    EXPECT_STREQ(sz, L"");
-}
-
 }  // namespace
