@@ -169,6 +169,9 @@ BOOL OnInitDialog(HWND hDlg, const PROPSHEETPAGEW *pPage) {
 
     pConfig->pIni->SetSection(L"Common");
     pState->nAlertSwitch = pConfig->pIni->ReadInt(L"TroubleOutrider", kAlertGroupRemoved);
+    // The record may still name another dialog's hint window; the page's own
+    // comes with its texts, after the moves, and picks up the new places then.
+    pConfig->hTooltip = nullptr;
     if (pState->nAlertSwitch == kAlertGroupRemoved) RemoveAlertGroup(hDlg, pConfig);
 
     // The logo is a picture, never mirrored with the page.
