@@ -29,7 +29,7 @@ constexpr StepSyntax kSteps[] = {
     {L"page", StepKind::Page, 1, 1, L"page NAME|N"},
     {L"apply", StepKind::Apply, 0, 0, L"apply"},
     {L"close", StepKind::Close, 0, 1, L"close [ok|cancel]"},
-    {L"dump", StepKind::Dump, 1, 1, L"dump devmode|printerdata|registry|calls|items|all"},
+    {L"dump", StepKind::Dump, 1, 1, L"dump devmode|printerdata|registry|calls|items|all|dialog|job"},
     {L"network", StepKind::Network, 2, 2, L"network KEY VALUE"},
     {L"dialog", StepKind::Dialog, 0, 1, L"dialog [TITLE]"},
     {L"set", StepKind::Set, 2, 2, L"set CONTROL TEXT"},
@@ -54,7 +54,7 @@ constexpr StepSyntax kSteps[] = {
     {L"netlib", StepKind::NetLib, 1, 1, L"netlib present|missing|noentry"},
 };
 
-constexpr const wchar_t *kDumpWhat[] = {L"devmode", L"printerdata", L"registry", L"calls", L"items", L"all", L"dialog"};
+constexpr const wchar_t *kDumpWhat[] = {L"devmode", L"printerdata", L"registry", L"calls", L"items", L"all", L"dialog", L"job"};
 constexpr const wchar_t *kNetLibStates[] = {L"present", L"missing", L"noentry"};
 
 bool Is(const std::wstring &a, const wchar_t *b) { return lstrcmpiW(a.c_str(), b) == 0; }

@@ -9,6 +9,7 @@
 #include "host/driver_helper.h"
 #include "host/dumps.h"
 #include "host/expectations.h"
+#include "host/job_capture.h"
 #include "host/plugin_host.h"
 #include "host/printer_install.h"
 #include "host/screenshot.h"
@@ -60,6 +61,7 @@ private:
     CallLog m_log;
     std::unique_ptr<ScriptedAnswers> m_answers;
     std::unique_ptr<SideEffects> m_effects;
+    std::unique_ptr<JobCapture> m_jobs;
     Seeding m_seeding;
     std::unique_ptr<Session> m_session;
     std::wstring m_printer;
@@ -86,6 +88,11 @@ int ScenarioRunner::Run(const Scenario &scenario) {
     SetActiveCallLog(&m_log);
     m_effects.reset(new SideEffects(m_host.Module(), &m_log, HelpStandInPath()));
     if (!m_effects->HelpProblem().empty()) m_report.Add(L"warning", m_effects->HelpProblem() + L"; HTML Help calls are not recorded");
+    // Every document the plug-in ends is a "job" call with the bytes the port received.
+    m_jobs.reset(new JobCapture(m_host.Module(), [this](const CapturedDocument &doc) {
+        m_log.Add(L"job", {doc.name, doc.dataType, std::to_wstring(doc.bytes.size()),
+                           HexBytes(doc.bytes.data(), doc.bytes.size()), ReadableBytes(doc.bytes)});
+    }));
     m_pHelper = new DriverHelper(&m_report);
     SetLastError(0);
     const HRESULT hr = m_host.Publish(m_pHelper);
@@ -370,6 +377,10 @@ bool ScenarioRunner::Step(const ScenarioStep &step, std::wstring *pError) {
             *pError = L"no printer yet (use model or printer first)";
             return false;
         }
+        if (m_jobs->Port().empty() || m_jobs->Printer() != m_printer) {
+            std::wstring why;
+            if (!m_jobs->Attach(m_printer, &why)) m_report.Add(L"warning", why + L"; print jobs are not captured");
+        }
         SessionEnv env;
         env.pPlugin = m_host.Plugin();
         env.hPlugin = m_host.Module();
@@ -439,6 +450,19 @@ void ScenarioRunner::CloseSession(bool ok) {
 }
 
 bool ScenarioRunner::Dump(const std::wstring &what, std::wstring *pError) {
+    if (Is(what, L"job")) {
+        ReportFields fields;
+        for (const CapturedDocument &doc : m_jobs->TakeDocuments()) {
+            fields.emplace_back(L"document", L"\"" + doc.name + L"\" " + doc.dataType +
+                                                 (doc.jobId == 0 ? L", refused by the spooler" : L""));
+            if (!doc.ended) continue;
+            fields.emplace_back(L"bytes", std::to_wstring(doc.bytes.size()));
+            fields.emplace_back(L"hex", HexBytes(doc.bytes.data(), doc.bytes.size()));
+            fields.emplace_back(L"text", ReadableBytes(doc.bytes));
+        }
+        m_report.Add(L"dump", L"print jobs since the last dump job (port " + m_jobs->Port() + L")", fields);
+        return true;
+    }
     if (Is(what, L"dialog")) {
         std::wstring ignored;
         HWND hWnd = TargetWindow(Context(), &ignored);
@@ -506,6 +530,7 @@ void ScenarioRunner::Cleanup() {
         m_report.Add(L"warning", L"the scenario ended with a sheet open; it is closed with Cancel");
         CloseSession(false);
     }
+    m_jobs.reset();
     if (m_answers) {
         if (m_answers->PendingBoxes() || m_answers->PendingDialogs())
             m_report.Add(L"warning", std::to_wstring(m_answers->PendingBoxes() + m_answers->PendingDialogs()) +

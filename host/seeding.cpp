@@ -122,7 +122,8 @@ bool Seeding::Seed(const std::vector<std::wstring> &a, const StepContext &ctx, s
     if (Is(a[0], L"printerdata")) return SeedPrinterData(a, ctx, pError);
     if (Is(a[0], L"registry")) return SeedRegistry(a, pError);
     if (Is(a[0], L"block")) return SeedBlock(a, ctx, pError);
-    *pError = L"seed printerdata, registry or block, not \"" + a[0] + L"\"";
+    if (Is(a[0], L"modelfile")) return SeedModelFile(a, ctx, pError);
+    *pError = L"seed printerdata, registry, block or modelfile, not \"" + a[0] + L"\"";
     return false;
 }
 
@@ -155,6 +156,44 @@ bool Seeding::SeedPrinterData(const std::vector<std::wstring> &a, const StepCont
     if (ctx.pReport != nullptr)
         ctx.pReport->Add(L"sheet", L"printer data " + a[1] + (remove ? L" deleted" : L" seeded (" +
                                    std::to_wstring(data.size()) + L" bytes, type " + std::to_wstring(type) + L")"));
+    return true;
+}
+
+// The printer's installed copy of a model file: the printer-driver folder
+// holds the data file and every file of the model beside it.
+bool Seeding::SeedModelFile(const std::vector<std::wstring> &a, const StepContext &ctx, std::wstring *pError) {
+    if (a.size() != 5 || a[1].find_first_of(L"\\/:") != std::wstring::npos) {
+        *pError = L"seed modelfile FILE SECTION KEY VALUE|delete (FILE: a name in the driver's folder)";
+        return false;
+    }
+    if (ctx.printer.empty()) {
+        *pError = L"no printer yet (use model or printer first)";
+        return false;
+    }
+    oemui::PrinterHandle printer;
+    DWORD cb = 0;
+    std::vector<BYTE> info;
+    if (OpenPrinterW(const_cast<LPWSTR>(ctx.printer.c_str()), printer.put(), nullptr)) {
+        GetPrinterDriverW(printer.get(), nullptr, 2, nullptr, 0, &cb);
+        info.resize(cb);
+    }
+    const auto *pDriver = reinterpret_cast<const DRIVER_INFO_2W *>(info.data());
+    if (cb == 0 || !GetPrinterDriverW(printer.get(), nullptr, 2, info.data(), cb, &cb) || pDriver->pDataFile == nullptr) {
+        *pError = L"the driver files of \"" + ctx.printer + L"\" cannot be found";
+        return false;
+    }
+    std::wstring path = pDriver->pDataFile;
+    path = path.substr(0, path.find_last_of(L'\\') + 1) + a[1];
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        *pError = L"the driver has no file " + path;
+        return false;
+    }
+    const bool remove = Is(a[4], L"delete");
+    WritePrivateProfileStringW(a[2].c_str(), a[3].c_str(), remove ? nullptr : a[4].c_str(), path.c_str());
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, path.c_str());
+    if (ctx.pReport != nullptr)
+        ctx.pReport->Add(L"sheet", L"model file " + a[1] + L" [" + a[2] + L"] " + a[3] +
+                                       (remove ? L" deleted" : L" = " + a[4]));
     return true;
 }
 

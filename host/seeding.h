@@ -5,6 +5,8 @@
 //   seed printerdata NAME TYPE VALUE | seed printerdata NAME delete
 //   seed registry KEY VALUE-NAME TYPE VALUE | seed registry KEY VALUE-NAME delete
 //   seed block FIELD VALUE        (the open sheet's plug-in block, else the stored one)
+//   seed modelfile FILE SECTION KEY VALUE|delete   (the printer's installed copy of a
+//                                 model file; goes with a temporary printer)
 //   tcpport PORT ipaddress|hostname VALUE
 //   netlib present|missing|noentry
 // TYPE: REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_BINARY or a number;
@@ -45,6 +47,7 @@ private:
     bool SeedPrinterData(const std::vector<std::wstring> &args, const StepContext &ctx, std::wstring *pError);
     bool SeedRegistry(const std::vector<std::wstring> &args, std::wstring *pError);
     bool SeedBlock(const std::vector<std::wstring> &args, const StepContext &ctx, std::wstring *pError);
+    bool SeedModelFile(const std::vector<std::wstring> &args, const StepContext &ctx, std::wstring *pError);
     void RestoreNetLib();
 
     std::wstring m_netLib;       // the network library's path

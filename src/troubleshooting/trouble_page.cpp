@@ -2,25 +2,323 @@
 
 #include <prsht.h>
 
+#include <new>
+
+#include "about/about_dialog.h"
+#include "common/bounded_format.h"
+#include "ui/gdi_handles.h"
+#include "optiontree/port_address.h"
+#include "resources/resource_ids.h"
+#include "settings/model_config.h"
+#include "troubleshooting/diagnostic_pages.h"
+#include "troubleshooting/outrider_settings.h"
+#include "troubleshooting/web_links.h"
+#include "ui/captions.h"
+#include "ui/language.h"
+#include "ui/layout.h"
+
 namespace oemui {
+namespace {
+
+// Control groups, each ended by 0.
+constexpr int kAlertGroup[] = {IDC_TS_OUTRIDER_GROUP, IDC_TS_OUTRIDER_TEXT, IDC_TS_OUTRIDER_LAST_TOPIC,
+                               IDC_TS_OUTRIDER_SETTINGS, 0};
+constexpr int kDiagnosticGroup[] = {IDC_TS_DIAG_GROUP, IDC_TS_DIAG_TEXT, IDC_TS_DIAG_LIST, IDC_TS_DIAG_PRINT, 0};
+constexpr int kLinkGroup[] = {IDC_TS_LINK_GROUP, IDC_TS_LINK_1, IDC_TS_LINK_2, IDC_TS_LINK_3,
+                              IDC_TS_LINK_4,     IDC_TS_LINK_5, IDC_TS_LINK_6, 0};
+
+// The controls that behave as links: the last alert topic, then the six web
+// links in the order of their "Ref_URL_n" keys.
+constexpr int kLinkControls[] = {IDC_TS_OUTRIDER_LAST_TOPIC, IDC_TS_LINK_1, IDC_TS_LINK_2, IDC_TS_LINK_3,
+                                 IDC_TS_LINK_4,              IDC_TS_LINK_5, IDC_TS_LINK_6};
+constexpr int kWebLinkCount = 6;
+
+// Alert switch values of the model INI's "TroubleOutrider".
+constexpr int kAlertGroupRemoved = 0;
+constexpr int kAlertGroupChecked = 1;
+
+constexpr LONG kLinkFontWeight = 600;
+constexpr int kLinkTextCch = MAX_PATH;
+
+constexpr wchar_t kPageName[] = L"Troubleshooting";
+constexpr wchar_t kPageStateProperty[] = L"OemuiTroubleshootingPage";
+
+// What one page keeps for itself: the shared record is also written by every
+// other page and dialog of the sheet, so the page's own values live here.
+struct PageState {
+    int nAlertSwitch = kAlertGroupRemoved;
+    HWND hTooltip = nullptr;
+    GdiFont linkFont;
+};
+
+PageState *GetPageState(HWND hDlg) { return static_cast<PageState *>(GetPropW(hDlg, kPageStateProperty)); }
+
+int WebLinkControl(int n) { return IDC_TS_LINK_1 + n - 1; }
+
+bool UsesLinkFont(const PageState &state, int id) {
+    return id != IDC_TS_OUTRIDER_LAST_TOPIC || state.nAlertSwitch == kAlertGroupChecked;
+}
+
+DWORD PageTemplate() { return IsRightToLeftLanguage() ? IDD_TROUBLESHOOTING_RTL : IDD_TROUBLESHOOTING; }
+
+// Makes the page the current dialog of the shared record again, with its own
+// hint window and string-table section.
+void RestorePageRecord(HWND hDlg, ModelConfig *pConfig, const PageState *pState) {
+    pConfig->hCurrentDlg = hDlg;
+    pConfig->dwCurrentTemplate = PageTemplate();
+    if (pState != nullptr) pConfig->hTooltip = pState->hTooltip;
+    CopyCchW(pConfig->szDialogName, ARRAYSIZE(pConfig->szDialogName), kPageName);
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kPageName);
+}
+
+// Without the alert tool the diagnostic group takes the alert group's place
+// and the links the diagnostic group's; the bottom row stays.
+void RemoveAlertGroup(HWND hDlg, const ModelConfig *pConfig) {
+    const POINT ptDiagnostic = ControlOffset(hDlg, IDC_TS_OUTRIDER_GROUP, IDC_TS_DIAG_GROUP);
+    const POINT ptLinks = ControlOffset(hDlg, IDC_TS_DIAG_GROUP, IDC_TS_LINK_GROUP);
+    ShowOrMoveGroup(hDlg, kAlertGroup, kHide, nullptr, pConfig);
+    ShowOrMoveGroup(hDlg, kDiagnosticGroup, kShow, &ptDiagnostic, pConfig);
+    ShowOrMoveGroup(hDlg, kLinkGroup, kShow, &ptLinks, pConfig);
+}
+
+// The printer's address for the embedded web page, or an empty text when it
+// is unknown: no port entry, an empty address, or one that is no host name.
+void FindPrinterAddress(ModelConfig *pConfig) {
+    ZeroMemory(pConfig->szPrinterAddress, sizeof(pConfig->szPrinterAddress));
+    if (GetPrinterAddress(pConfig->hPrinter, pConfig->szPrinterAddress) == 0 ||
+        !IsHostAddress(pConfig->szPrinterAddress)) {
+        ZeroMemory(pConfig->szPrinterAddress, sizeof(pConfig->szPrinterAddress));
+    }
+}
+
+void CreateLinkFont(HWND hDlg, PageState *pState) {
+    const auto hFont = reinterpret_cast<HFONT>(SendDlgItemMessageW(hDlg, IDC_TS_LINK_1, WM_GETFONT, 0, 0));
+    LOGFONTW lf = {};
+    if (hFont == nullptr || GetObjectW(hFont, sizeof(lf), &lf) == 0) return;
+    if (lf.lfUnderline) return;
+    lf.lfUnderline = TRUE;
+    lf.lfWeight = kLinkFontWeight;
+    pState->linkFont.reset(CreateFontIndirectW(&lf));
+    if (!pState->linkFont) return;
+    for (int id : kLinkControls) {
+        if (!UsesLinkFont(*pState, id)) continue;
+        SendDlgItemMessageW(hDlg, id, WM_SETFONT, reinterpret_cast<WPARAM>(pState->linkFont.get()), TRUE);
+    }
+}
+
+// Shrinks each link to its text, centred where the template put it, so that
+// only the text reacts to the mouse. Measured in the control's own font.
+void FitLinksToText(HWND hDlg, const PageState &state) {
+    WindowDC dc(hDlg);
+    if (dc.get() == nullptr) return;
+    // One batch: the page moves its links once instead of seven times.
+    HDWP hMoves = BeginDeferWindowPos(ARRAYSIZE(kLinkControls));
+    for (int id : kLinkControls) {
+        if (!UsesLinkFont(state, id)) continue;
+        HWND hLink = GetDlgItem(hDlg, id);
+        if (hLink == nullptr) continue;
+        wchar_t szText[kLinkTextCch] = {};
+        GetWindowTextW(hLink, szText, kLinkTextCch);
+        SIZE size = {};
+        {
+            GdiSelection font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hLink, WM_GETFONT, 0, 0)));
+            if (!GetTextExtentPoint32W(dc.get(), szText, lstrlenW(szText), &size)) continue;
+        }
+        RECT rc = {};
+        GetWindowRect(hLink, &rc);
+        MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT *>(&rc), 2);
+        const LONG x = rc.left + ((rc.right - rc.left) - size.cx) / 2;
+        if (hMoves != nullptr)
+            hMoves = DeferWindowPos(hMoves, hLink, nullptr, x, rc.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        else
+            MoveWindow(hLink, x, rc.top, size.cx, size.cy, TRUE);
+    }
+    if (hMoves != nullptr) EndDeferWindowPos(hMoves);
+}
+
+// A link is hidden without a target, disabled when its target is no web
+// address or needs a printer address that is not known.
+void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig) {
+    if (pConfig->pDat == nullptr) return;
+    pConfig->pDat->SetDialogSection(kPageName);
+    const bool fAddressKnown = pConfig->szPrinterAddress[0] != L'\0';
+    for (int n = 1; n <= kWebLinkCount; ++n) {
+        wchar_t szKey[16];
+        FormatCchW(szKey, ARRAYSIZE(szKey), L"Ref_URL_%d", n);
+        wchar_t szTarget[kProfileTextCch];
+        pConfig->pDat->ReadText(szKey, szTarget);
+        const int id = WebLinkControl(n);
+        if (lstrcmpW(szTarget, szKey) == 0) {
+            ShowOrMoveControl(hDlg, id, kHide, nullptr, pConfig);
+        } else if (!IsWebTarget(szTarget) || (IsEmbeddedPageTarget(szTarget) && !fAddressKnown)) {
+            EnableWindow(GetDlgItem(hDlg, id), FALSE);
+        }
+    }
+}
+
+BOOL OnInitDialog(HWND hDlg, const PROPSHEETPAGEW *pPage) {
+    ModelConfig *pConfig = pPage != nullptr ? reinterpret_cast<ModelConfig *>(pPage->lParam) : nullptr;
+    SetWindowLongPtrW(hDlg, DWLP_USER, reinterpret_cast<LONG_PTR>(pConfig));
+    if (pConfig == nullptr || pConfig->pIni == nullptr || pConfig->pDat == nullptr) return TRUE;
+    auto *pState = new (std::nothrow) PageState;
+    if (pState == nullptr) return TRUE;
+    if (!SetPropW(hDlg, kPageStateProperty, pState)) {
+        delete pState;
+        return TRUE;
+    }
+
+    pConfig->pIni->SetSection(L"Common");
+    pState->nAlertSwitch = pConfig->pIni->ReadInt(L"TroubleOutrider", kAlertGroupRemoved);
+    // The record may still name another dialog's hint window; the page's own
+    // comes with its texts, after the moves, and picks up the new places then.
+    pConfig->hTooltip = nullptr;
+    if (pState->nAlertSwitch == kAlertGroupRemoved) RemoveAlertGroup(hDlg, pConfig);
+
+    // The logo is a picture, never mirrored with the page.
+    HWND hLogo = GetDlgItem(hDlg, IDC_TS_LOGO);
+    if (hLogo != nullptr && IsRightToLeftLanguage())
+        SetWindowLongPtrW(hLogo, GWL_EXSTYLE, GetWindowLongPtrW(hLogo, GWL_EXSTYLE) & ~WS_EX_LAYOUTRTL);
+
+    pConfig->pDat->SetDialogSection(kPageName);
+    pConfig->hCurrentDlg = hDlg;
+    pConfig->dwCurrentTemplate = PageTemplate();
+    TranslateDialog(hDlg, pConfig, kPageName);
+    pState->hTooltip = pConfig->hTooltip;
+
+    pConfig->pDat->SetDialogSection(kPageName);
+    FindPrinterAddress(pConfig);
+    if (pState->nAlertSwitch == kAlertGroupChecked) {
+        wchar_t szTopic[kLinkAddressCch];
+        if (!ReadLastAlertTopic(pConfig->hPrinter, szTopic))
+            EnableWindow(GetDlgItem(hDlg, IDC_TS_OUTRIDER_LAST_TOPIC), FALSE);
+    }
+    FillDiagnosticList(hDlg, pConfig, 0);
+    CreateLinkFont(hDlg, pState);
+    FitLinksToText(hDlg, *pState);
+    ApplyLinkTargets(hDlg, pConfig);
+    return TRUE;
+}
+
+void OnDestroy(HWND hDlg) {
+    delete static_cast<PageState *>(RemovePropW(hDlg, kPageStateProperty));
+}
+
+bool IsUsableControl(HWND hDlg, int id) {
+    HWND hControl = GetDlgItem(hDlg, id);
+    return hControl != nullptr && IsWindowEnabled(hControl);
+}
+
+void RunSubDialog(HWND hDlg, ModelConfig *pConfig, INT_PTR (*pfnRun)(HWND, ModelConfig *)) {
+    pfnRun(hDlg, pConfig);
+    RestorePageRecord(hDlg, pConfig, GetPageState(hDlg));
+}
+
+void OnCommand(HWND hDlg, ModelConfig *pConfig, int id, WORD wCode) {
+    switch (id) {
+    case IDC_TS_HELP:
+        ShowPageHelp(pConfig);
+        break;
+    case IDC_TS_DIAG_PRINT:
+        PrintSelectedDiagnosticPage(hDlg, pConfig);
+        break;
+    case IDC_TS_OUTRIDER_SETTINGS:
+        RunSubDialog(hDlg, pConfig, RunOutriderSettingsDialog);
+        break;
+    case IDC_TS_ABOUT:
+        RunSubDialog(hDlg, pConfig, RunAboutDialog);
+        break;
+    case IDC_TS_OUTRIDER_LAST_TOPIC:
+        // A double click would otherwise open the topic twice.
+        if (wCode == STN_CLICKED && IsUsableControl(hDlg, id)) ShowLastAlertTopic(pConfig);
+        break;
+    default:
+        if (id >= IDC_TS_LINK_1 && id < IDC_TS_LINK_1 + kWebLinkCount && wCode == STN_CLICKED &&
+            IsUsableControl(hDlg, id)) {
+            OpenWebLink(pConfig, id - IDC_TS_LINK_1 + 1);
+        }
+        break;
+    }
+}
+
+void OnNotify(HWND hDlg, ModelConfig *pConfig, const NMHDR *pHeader) {
+    if (pHeader == nullptr) return;
+    if (pHeader->code == static_cast<UINT>(PSN_HELP)) {
+        ShowPageHelp(pConfig);
+    } else if (pHeader->code == static_cast<UINT>(PSN_SETACTIVE)) {
+        // Another page's dialogs may have taken the record over meanwhile.
+        RestorePageRecord(hDlg, pConfig, GetPageState(hDlg));
+    }
+}
+
+// The hand over a usable link. Set per message, so that no window class of
+// the host application is changed.
+BOOL OnSetCursor(HWND hDlg) {
+    POINT pt = {};
+    GetCursorPos(&pt);
+    for (int id : kLinkControls) {
+        HWND hLink = GetDlgItem(hDlg, id);
+        if (hLink == nullptr || !IsWindowVisible(hLink) || !IsWindowEnabled(hLink)) continue;
+        RECT rc = {};
+        GetWindowRect(hLink, &rc);
+        if (!PtInRect(&rc, pt)) continue;
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        SetWindowLongPtrW(hDlg, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void DrawLogo(HDC hdc, HWND hLogo, const ModelConfig *pConfig) {
+    wchar_t szPath[MAX_PATH];
+    FormatCchW(szPath, MAX_PATH, L"%s%sl.bmp", pConfig->szDriverDir, pConfig->szOemPrefix);
+    GdiBitmap bitmap(
+        static_cast<HBITMAP>(LoadImageW(nullptr, szPath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE)));
+    BITMAP info = {};
+    if (!bitmap || GetObjectW(bitmap.get(), sizeof(info), &info) == 0) return;
+    RECT rc = {};
+    GetClientRect(hLogo, &rc);
+    if (info.bmWidth > rc.right || info.bmHeight > rc.bottom)
+        SetWindowPos(hLogo, nullptr, 0, 0, info.bmWidth, info.bmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A device context taken before the control lost its mirroring would
+    // still draw the picture the wrong way round.
+    const DWORD dwLayout = SetLayout(hdc, 0);
+    TransparentBlit(hdc, bitmap.get(), 0, 0);
+    if (dwLayout != GDI_ERROR) SetLayout(hdc, dwLayout);
+}
+
+INT_PTR CALLBACK PageProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == WM_INITDIALOG) return OnInitDialog(hDlg, reinterpret_cast<const PROPSHEETPAGEW *>(lParam));
+    ModelConfig *pConfig = TroubleshootingPageContext(hDlg);
+    if (pConfig == nullptr) return FALSE;
+    switch (uMsg) {
+    case WM_COMMAND:
+        OnCommand(hDlg, pConfig, LOWORD(wParam), HIWORD(wParam));
+        return FALSE;
+    case WM_NOTIFY:
+        OnNotify(hDlg, pConfig, reinterpret_cast<const NMHDR *>(lParam));
+        return FALSE;
+    case WM_SETCURSOR:
+        return OnSetCursor(hDlg);
+    case WM_CTLCOLORSTATIC:
+        if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_TS_LOGO)
+            DrawLogo(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), pConfig);
+        return FALSE;
+    case WM_DESTROY:
+        OnDestroy(hDlg);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
 
 ModelConfig *TroubleshootingPageContext(HWND hDlg) {
     return reinterpret_cast<ModelConfig *>(GetWindowLongPtrW(hDlg, DWLP_USER));
 }
 
-INT_PTR CALLBACK TroubleshootingPageProc(HWND hDlg, UINT uMsg, WPARAM, LPARAM lParam) {
-    if (uMsg == WM_INITDIALOG) {
-        // The sheet passes its own copy of the page description; its lParam
-        // is what the page was added with.
-        const auto *pPage = reinterpret_cast<const PROPSHEETPAGEW *>(lParam);
-        ModelConfig *pConfig = pPage != nullptr ? reinterpret_cast<ModelConfig *>(pPage->lParam) : nullptr;
-        SetWindowLongPtrW(hDlg, DWLP_USER, reinterpret_cast<LONG_PTR>(pConfig));
-        return TRUE;
-    }
-    // Everything else, including messages that arrive before WM_INITDIALOG
-    // (WM_SETFONT among them), gets the default handling: the page's
-    // groups, links and commands are not served yet.
-    return FALSE;
+INT_PTR CALLBACK TroubleshootingPageProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return PageProc(hDlg, uMsg, wParam, lParam);
 }
 
 }  // namespace oemui

@@ -53,4 +53,20 @@ private:
     HGDIOBJ m_hPrevious;
 };
 
+// A window's device context from GetDC, released to its window.
+class WindowDC {
+public:
+    explicit WindowDC(HWND hWnd) : m_hWnd(hWnd), m_hdc(GetDC(hWnd)) {}
+    ~WindowDC() {
+        if (m_hdc != nullptr) ReleaseDC(m_hWnd, m_hdc);
+    }
+    WindowDC(const WindowDC &) = delete;
+    WindowDC &operator=(const WindowDC &) = delete;
+    HDC get() const { return m_hdc; }
+
+private:
+    HWND m_hWnd;
+    HDC m_hdc;
+};
+
 }  // namespace oemui

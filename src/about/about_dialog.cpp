@@ -1,0 +1,239 @@
+#include "about/about_dialog.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include "common/bounded_format.h"
+#include "ui/gdi_handles.h"
+#include "resources/resource_ids.h"
+#include "settings/model_config.h"
+#include "ui/captions.h"
+#include "ui/language.h"
+#include "ui/layout.h"
+#include "ui/modal_dialog.h"
+
+namespace oemui {
+namespace {
+
+constexpr int kDetailLines = 10;
+// Room below the picture for the OK button.
+constexpr int kButtonBand = 48;
+constexpr int kButtonTop = 12;
+constexpr SIZE kButtonSize = {75, 24};
+constexpr int kDetailsTop = 12;
+
+// A placeholder an "M_Info" line may hold and the version-file key whose
+// value replaces it, in the order they are tried.
+struct Placeholder {
+    const wchar_t *pszPlaceholder;
+    const wchar_t *pszVersionKey;
+};
+constexpr Placeholder kPlaceholders[] = {
+    {L"$DESCRIPTION", L"Description"},
+    {L"%s", L"MainVersion"},
+    {L"$MAINVERSION", L"MainVersion"},
+    {L"$DRIVERNAME", L"DriverName"},
+    {L"$COMPANY", L"CompanyName"},
+    {L"$DRIVERCOPYRIGHT", L"DRIVERCOPYRIGHT"},
+    {L"$COMMENT", L"Comments"},
+};
+
+ModelConfig *DialogContext(HWND hDlg) {
+    return reinterpret_cast<ModelConfig *>(GetWindowLongPtrW(hDlg, GWLP_USERDATA));
+}
+
+// Appends as much of pszText as fits.
+void Append(wchar_t *pszDest, size_t cchDest, const wchar_t *pszText) {
+    const size_t cchUsed = LengthCchW(pszDest, cchDest);
+    if (cchUsed + 1 >= cchDest) return;
+    CopyCchW(pszDest + cchUsed, cchDest - cchUsed, pszText);
+}
+
+// The line with its first known placeholder replaced; empty when the line
+// has none or the version file lacks the value.
+void ExpandDetailLine(const ModelConfig *pConfig, const wchar_t *pszLine, wchar_t *pszOut, size_t cchOut) {
+    pszOut[0] = L'\0';
+    for (const Placeholder &p : kPlaceholders) {
+        const wchar_t *pszAt = StrStrW(pszLine, p.pszPlaceholder);
+        if (pszAt == nullptr) continue;
+        wchar_t szValue[kProfileTextCch];
+        pConfig->pVer->ReadText(p.pszVersionKey, szValue);
+        if (StrCmpW(szValue, p.pszVersionKey) == 0) return;
+        const size_t cchBefore = static_cast<size_t>(pszAt - pszLine) + 1;
+        CopyCchW(pszOut, cchBefore < cchOut ? cchBefore : cchOut, pszLine);
+        Append(pszOut, cchOut, szValue);
+        Append(pszOut, cchOut, pszAt + lstrlenW(p.pszPlaceholder));
+        return;
+    }
+}
+
+HBITMAP LoadBackground(const ModelConfig *pConfig) {
+    wchar_t szPath[MAX_PATH];
+    FormatCchW(szPath, MAX_PATH, L"%s%s%s", pConfig->szDriverDir, pConfig->szOemPrefix, L"Y.bmp");
+    return static_cast<HBITMAP>(LoadImageW(nullptr, szPath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
+}
+
+// Sizes the dialog to the picture and places OK and the details over it.
+// Without a picture the template's own layout stays: it is usable as it is.
+void FitToBackground(HWND hDlg, const ModelConfig *pConfig) {
+    GdiBitmap bitmap(LoadBackground(pConfig));
+    BITMAP info = {};
+    if (!bitmap || GetObjectW(bitmap.get(), sizeof(info), &info) == 0 || info.bmWidth <= 0 || info.bmHeight <= 0)
+        return;
+    const int W = info.bmWidth;
+    const int H = info.bmHeight;
+    RECT rcWindow = {};
+    RECT rcClient = {};
+    GetWindowRect(hDlg, &rcWindow);
+    GetClientRect(hDlg, &rcClient);
+    const int cxFrame = (rcWindow.right - rcWindow.left) - rcClient.right;
+    const int cyFrame = (rcWindow.bottom - rcWindow.top) - rcClient.bottom;
+    SetWindowPos(hDlg, nullptr, 0, 0, W + cxFrame, H + kButtonBand + cyFrame,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+    const POINT ptButton = {(W - kButtonSize.cx) / 2, H + kButtonTop};
+    PlaceControl(hDlg, IDOK, &ptButton, &kButtonSize);
+    const POINT ptDetails = {W / 2, kDetailsTop};
+    const SIZE sizeDetails = {W / 2, H / 2};
+    PlaceControl(hDlg, IDC_AB_DETAILS, &ptDetails, &sizeDetails);
+}
+
+// On a mirrored dialog the details start at the leading edge.
+void MoveDetailsToLeadingEdge(HWND hDlg) {
+    HWND hDetails = GetDlgItem(hDlg, IDC_AB_DETAILS);
+    if (hDetails == nullptr) return;
+    RECT rc = {};
+    GetWindowRect(hDetails, &rc);
+    MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT *>(&rc), 2);
+    MoveWindow(hDetails, 0, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+}
+
+BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
+    SetWindowLongPtrW(hDlg, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pConfig));
+    if (pConfig == nullptr) return FALSE;
+    pConfig->hCurrentDlg = hDlg;
+    pConfig->dwCurrentTemplate = IDD_ABOUT;
+    const bool fRtl = IsRightToLeftLanguage();
+    if (fRtl) SetWindowLongPtrW(hDlg, GWL_EXSTYLE, GetWindowLongPtrW(hDlg, GWL_EXSTYLE) ^ WS_EX_LAYOUTRTL);
+
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+    if (pConfig->pVer != nullptr) pConfig->pVer->SetSection(L"Version");
+    if (pConfig->pDat != nullptr) {
+        wchar_t szCaption[kProfileTextCch];
+        pConfig->pDat->ReadText(L"Caption", szCaption);
+        SetWindowTextW(hDlg, szCaption);
+    }
+    TranslateDialog(hDlg, pConfig, L"About");
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+
+    FitToBackground(hDlg, pConfig);
+    SetForegroundWindow(hDlg);
+    if (fRtl) MoveDetailsToLeadingEdge(hDlg);
+    CenterOnParent(hDlg);
+    return FALSE;
+}
+
+void OnPaint(HWND hDlg, const ModelConfig *pConfig) {
+    PAINTSTRUCT ps = {};
+    HDC hdc = BeginPaint(hDlg, &ps);
+    if (hdc == nullptr) return;
+    {
+        GdiSelection brush(hdc, GetStockObject(WHITE_BRUSH));
+        const int nOldMode = SetBkMode(hdc, TRANSPARENT);
+        RECT rcClient = {};
+        GetClientRect(hDlg, &rcClient);
+        PatBlt(hdc, 0, 0, rcClient.right, rcClient.bottom, PATCOPY);
+
+        GdiBitmap bitmap(LoadBackground(pConfig));
+        if (bitmap) {
+            MemoryDC memory(hdc);
+            if (memory) {
+                GdiSelection picture(memory.get(), bitmap.get());
+                BITMAP info = {};
+                GetObjectW(bitmap.get(), sizeof(info), &info);
+                // The whole picture, clipped to the update area. A mirrored
+                // dialog would show it the wrong way round: it is handed over
+                // flipped, so that the mirroring puts it right again.
+                if (GetLayout(hdc) & LAYOUT_RTL)
+                    StretchBlt(hdc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), info.bmWidth - 1, 0,
+                               -info.bmWidth, info.bmHeight, SRCCOPY);
+                else
+                    BitBlt(hdc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), 0, 0, SRCCOPY);
+            }
+        }
+
+        GdiSelection font(hdc, GetStockObject(DEFAULT_GUI_FONT));
+        if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+        if (pConfig->pVer != nullptr) pConfig->pVer->SetSection(L"Version");
+        wchar_t szDetails[kAboutDetailsCch];
+        BuildAboutDetails(pConfig, szDetails);
+        // Setting the same text again would repaint the details over
+        // themselves at every paint.
+        wchar_t szShown[kAboutDetailsCch] = {};
+        GetDlgItemTextW(hDlg, IDC_AB_DETAILS, szShown, kAboutDetailsCch);
+        if (lstrcmpW(szShown, szDetails) != 0) SetDlgItemTextW(hDlg, IDC_AB_DETAILS, szDetails);
+        SetBkMode(hdc, nOldMode);
+    }
+    EndPaint(hDlg, &ps);
+}
+
+void RelayToHints(HWND hDlg, const ModelConfig *pConfig, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (pConfig->hTooltip == nullptr) return;
+    MSG msg = {};
+    msg.hwnd = hDlg;
+    msg.message = uMsg;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = static_cast<DWORD>(GetMessageTime());
+    GetCursorPos(&msg.pt);
+    SendMessageW(pConfig->hTooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+}
+
+INT_PTR CALLBACK AboutDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == WM_INITDIALOG) return OnInitDialog(hDlg, reinterpret_cast<ModelConfig *>(lParam));
+    ModelConfig *pConfig = DialogContext(hDlg);
+    if (pConfig == nullptr) return FALSE;
+    switch (uMsg) {
+    case WM_PAINT:
+        OnPaint(hDlg, pConfig);
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) != IDC_AB_DETAILS) return FALSE;
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+    case WM_COMMAND:
+        if (HIWORD(wParam) != 0) return FALSE;
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(hDlg, LOWORD(wParam));
+        return TRUE;
+    case WM_MOUSEMOVE:
+        RelayToHints(hDlg, pConfig, uMsg, wParam, lParam);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+void BuildAboutDetails(const ModelConfig *pConfig, wchar_t *pszDetails) {
+    if (pszDetails == nullptr) return;
+    pszDetails[0] = L'\0';
+    if (pConfig == nullptr || pConfig->pDat == nullptr || pConfig->pVer == nullptr) return;
+    for (int i = 1; i <= kDetailLines; ++i) {
+        wchar_t szKey[16];
+        FormatCchW(szKey, ARRAYSIZE(szKey), L"M_Info%d", i);
+        wchar_t szLine[kProfileTextCch];
+        pConfig->pDat->ReadText(szKey, szLine);
+        if (StrCmpW(szLine, szKey) != 0) {
+            wchar_t szExpanded[kAboutDetailsCch];
+            ExpandDetailLine(pConfig, szLine, szExpanded, kAboutDetailsCch);
+            Append(pszDetails, kAboutDetailsCch, szExpanded);
+        }
+        Append(pszDetails, kAboutDetailsCch, L"\r\n");
+    }
+}
+
+INT_PTR RunAboutDialog(HWND hOwner, ModelConfig *pConfig) {
+    return RunPluginDialog(IDD_ABOUT, IDD_ABOUT, hOwner, AboutDialogProc, pConfig);
+}
+
+}  // namespace oemui
