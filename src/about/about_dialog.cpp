@@ -4,10 +4,10 @@
 #include <shlwapi.h>
 
 #include "common/bounded_format.h"
-#include "ui/gdi_handles.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
 #include "ui/captions.h"
+#include "ui/gdi_handles.h"
 #include "ui/language.h"
 #include "ui/layout.h"
 #include "ui/modal_dialog.h"

@@ -6,7 +6,6 @@
 
 #include "about/about_dialog.h"
 #include "common/bounded_format.h"
-#include "ui/gdi_handles.h"
 #include "optiontree/port_address.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
@@ -14,6 +13,7 @@
 #include "troubleshooting/outrider_settings.h"
 #include "troubleshooting/web_links.h"
 #include "ui/captions.h"
+#include "ui/gdi_handles.h"
 #include "ui/language.h"
 #include "ui/layout.h"
 
