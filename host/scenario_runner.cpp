@@ -118,6 +118,23 @@ void ScenarioRunner::Fail(int line, const std::wstring &error) {
     m_failed = true;
 }
 
+namespace {
+
+// "%PRINTER%" in a step's words stands for the printer the run works on, so
+// that a scenario played on a temporary printer or on one named with
+// --printer checks the same per-printer keys.
+ScenarioStep WithPrinterName(const ScenarioStep &step, const std::wstring &printer) {
+    static const std::wstring kToken = L"%PRINTER%";
+    ScenarioStep expanded = step;
+    for (std::wstring &arg : expanded.args) {
+        for (size_t at = arg.find(kToken); at != std::wstring::npos; at = arg.find(kToken, at + printer.size()))
+            arg.replace(at, kToken.size(), printer);
+    }
+    return expanded;
+}
+
+}  // namespace
+
 void ScenarioRunner::RunSteps() {
     const size_t depth = m_watcher.Stack().size();
     const std::vector<ScenarioStep> &steps = *m_pSteps;
@@ -128,7 +145,7 @@ void ScenarioRunner::RunSteps() {
         m_report.SetLine(step.line);
         m_report.Add(L"step", step.text);
         std::wstring error;
-        const bool ok = Step(step, &error);
+        const bool ok = Step(WithPrinterName(step, m_printer), &error);
         if (m_failed) return;  // a dialog this step opened failed and said why
         const int unanswered = m_answers->TakeUnanswered();
         if (ok && unanswered > 0)

@@ -299,5 +299,25 @@ TEST(Scenario, SampleScenariosRun) {
     EXPECT_GE(count, 5);
 }
 
+// The main job plays the preferences scenario on a printer installed under a
+// name of its own (--printer); "%PRINTER%" in its per-user key must follow.
+TEST(Scenario, PrinterNamedOnTheCommandLineIsThePrinterOfEveryStep) {
+    const wchar_t *kNamed = L"oemuihost named printer";
+    ASSERT_TRUE(InstallModelPrinter(SampleModelsDirectory() + L"talix_c500", kNamed, L"", L"", nullptr, nullptr));
+    Scenario scenario;
+    std::wstring error;
+    ASSERT_TRUE(LoadScenarioFile(SampleModelsDirectory() + L"..\\host\\scenarios\\talix_c500_preferences.scn",
+                                 &scenario, &error));
+    RunOptions options;
+    options.dllPath = ExecutableDirectory() + L"OEMUI.DLL";
+    options.printerOverride = kNamed;
+    Report report;
+    EXPECT_EQ(RunScenario(scenario, options, report), kExitOk);
+    EXPECT_EQ(report.CountKind(L"error"), 0u);
+    EXPECT_TRUE(HasText(report, L"expect", L"holds"));
+    DeleteStoredDevMode(kNamed);
+    UninstallModelPrinter(kNamed, L"");
+}
+
 }  // namespace
 }  // namespace oemuihost
