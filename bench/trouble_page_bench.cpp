@@ -42,24 +42,50 @@ LONGLONG Now() {
 double Millis(LONGLONG ticks) { return double(ticks) * 1000.0 / double(g_freq.QuadPart); }
 
 WNDPROC g_pfnWatchedProc = nullptr;
+HHOOK g_hCreateHook = nullptr;
 
-// Wraps the watched dialog's window procedure: posted WM_PAINT messages
-// pass no message hook on their way back.
+// Wraps the watched page's window procedure from its creation on: the start
+// is WM_INITDIALOG reaching it, the end its first WM_PAINT returning.
 LRESULT CALLBACK WatchProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == WM_INITDIALOG && hWnd == g_hWatched && g_tInit == 0) g_tInit = Now();
     const LRESULT result = CallWindowProcW(g_pfnWatchedProc, hWnd, uMsg, wParam, lParam);
-    if (uMsg == WM_PAINT && hWnd == g_hWatched && g_tPainted == 0) g_tPainted = Now();
+    if (uMsg == WM_PAINT && hWnd == g_hWatched && g_tPainted == 0 && g_tInit != 0) g_tPainted = Now();
     return result;
 }
 
-LRESULT CALLBACK BeforeCall(int code, WPARAM wParam, LPARAM lParam) {
-    const auto *p = reinterpret_cast<const CWPSTRUCT *>(lParam);
-    if (code == HC_ACTION && p->message == WM_INITDIALOG && g_tInit == 0 && (GetWindowLongW(p->hwnd, GWL_STYLE) & WS_CHILD)) {
-        g_hWatched = p->hwnd;
-        g_pfnWatchedProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(p->hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProc)));
-        g_tInit = Now();
+// Catches the next page (a child dialog) as it is created and takes the hook
+// away at once. A hook that stayed would be called for every message the page
+// sends while it initialises, and under Wine every hook call is a round trip
+// to the server: the measurement would mostly count the hook.
+LRESULT CALLBACK OnCreate(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && g_hWatched == nullptr) {
+        const auto *pCreate = reinterpret_cast<const CBT_CREATEWNDW *>(lParam);
+        const HWND hWnd = reinterpret_cast<HWND>(wParam);
+        wchar_t szClass[16] = {};
+        GetClassNameW(hWnd, szClass, ARRAYSIZE(szClass));
+        if ((pCreate->lpcs->style & WS_CHILD) && lstrcmpW(szClass, L"#32770") == 0) {
+            g_hWatched = hWnd;
+            g_pfnWatchedProc = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProc)));
+            UnhookWindowsHookEx(g_hCreateHook);
+            g_hCreateHook = nullptr;
+            return 0;
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Watches the next page created on this thread.
+void ArmWatch() {
+    g_hWatched = nullptr;
+    g_tInit = g_tPainted = 0;
+    if (g_hCreateHook == nullptr)
+        g_hCreateHook = SetWindowsHookExW(WH_CBT, OnCreate, nullptr, GetCurrentThreadId());
+}
+
+void DisarmWatch() {
+    if (g_hCreateHook != nullptr) UnhookWindowsHookEx(g_hCreateHook);
+    g_hCreateHook = nullptr;
 }
 
 void Pump() {
@@ -68,11 +94,6 @@ void Pump() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-}
-
-void ResetWatch() {
-    g_hWatched = nullptr;
-    g_tInit = g_tPainted = 0;
 }
 
 INT_PTR CALLBACK EmptyProc(HWND, UINT uMsg, WPARAM, LPARAM) { return uMsg == WM_INITDIALOG; }
@@ -96,12 +117,13 @@ double FloorMillis(HMODULE hPlugin) {
     psh.ppsp = pages;
     HWND hSheet = reinterpret_cast<HWND>(PropertySheetW(&psh));
     Pump();
-    ResetWatch();
+    ArmWatch();
     SendMessageW(hSheet, PSM_SETCURSEL, 1, 0);
     Pump();
     if (g_hWatched != nullptr) UpdateWindow(g_hWatched);
     Pump();
     const double ms = g_tPainted != 0 ? Millis(g_tPainted - g_tInit) : -1;
+    DisarmWatch();
     DestroyWindow(hSheet);
     Pump();
     return ms;
@@ -120,11 +142,12 @@ double PageMillis(oemuihost::PluginHost &host, oemuihost::DriverHelper *pHelper,
         std::wprintf(L"open: %ls\n", error.c_str());
         return -1;
     }
-    ResetWatch();
+    ArmWatch();
     session.SwitchPage(L"Troubleshooting", &error);
     if (g_hWatched != nullptr) UpdateWindow(g_hWatched);
     Pump();
     const double ms = g_tPainted != 0 ? Millis(g_tPainted - g_tInit) : -1;
+    DisarmWatch();
     if (ms < 0) std::wprintf(L"page: %ls, init seen %d\n", error.c_str(), g_tInit != 0);
     session.Close(false);
     return ms;
@@ -155,7 +178,6 @@ int wmain() {
         std::fwprintf(stderr, L"install: %ls\n", error.c_str());
         return 1;
     }
-    HHOOK hBefore = SetWindowsHookExW(WH_CALLWNDPROC, BeforeCall, nullptr, GetCurrentThreadId());
 
     std::vector<double> floor, page;
     for (int i = 0; i < kRounds; ++i) {
@@ -189,7 +211,6 @@ int wmain() {
     std::wprintf(L"Same page, port host name does not resolve (median of 3): %8.3f ms (%.1fx the floor)\n", u, u / f);
 
     oemuihost::DeleteRegTree(HKEY_LOCAL_MACHINE, kPortKey);
-    UnhookWindowsHookEx(hBefore);
     oemuihost::UninstallModelPrinter(kPrinter, installed.driverName);
     host.Unload();
     pHelper->Release();

@@ -331,6 +331,20 @@ void Session::PumpMessages() {
     }
 }
 
+// A page may finish opening once it has painted: work nothing on screen
+// waits for, run from a timer, which the system delivers only after every
+// paint. Pumps until the queue has stayed quiet for longer than the shortest
+// timer, so that the next step sees the page as a user would a moment later.
+void Session::SettleMessages() {
+    constexpr DWORD kQuietMs = 3 * USER_TIMER_MINIMUM;
+    constexpr DWORD kLimitMs = 1000;
+    const DWORD start = GetTickCount();
+    PumpMessages();
+    while (GetTickCount() - start < kLimitMs &&
+           MsgWaitForMultipleObjects(0, nullptr, FALSE, kQuietMs, QS_ALLINPUT) != WAIT_TIMEOUT)
+        PumpMessages();
+}
+
 void Session::OnPageCreated(HWND hPage) {
     m_hOptionsPage = hPage;
     RefreshPage();
@@ -608,7 +622,7 @@ bool Session::SwitchPage(const std::wstring &pageName, std::wstring *pError) {
         return false;
     }
     SendMessageW(m_hSheet, PSM_SETCURSEL, static_cast<WPARAM>(target), 0);
-    PumpMessages();
+    SettleMessages();
     m_env.pReport->Add(L"sheet", L"page " + std::to_wstring(target) + L" \"" + m_pageTitles[static_cast<size_t>(target)] + L"\" is current");
     return true;
 }

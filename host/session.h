@@ -109,6 +109,7 @@ private:
     void LoadInstalled();
     bool CreateSheet(bool modeless, std::wstring *pError);
     void PumpMessages();
+    void SettleMessages();
     void RefreshPage();
 
     SessionEnv m_env;

@@ -7,6 +7,7 @@
 #include "common/bounded_format.h"
 #include "common/handles.h"
 #include "optiontree/driver_item.h"
+#include "optiontree/port_address.h"
 #include "plugin/activation_context.h"
 #include "plugin/module_state.h"
 #include "settings/driver_info.h"
@@ -82,13 +83,9 @@ bool GetNetLibPath(wchar_t *pszPath) {
 // The printer's port name in the system ANSI code page. A name too long for
 // the library's 255 bytes is not cut: the cut name could be another port.
 bool GetPortNameA(HANDLE hPrinter, char *pszPort) {
-    DWORD cbNeeded = 0;
-    GetPrinterW(hPrinter, 2, nullptr, 0, &cbNeeded);
-    if (cbNeeded == 0) return false;
-    GlobalMemory block(GlobalAlloc(GPTR, cbNeeded));
+    GlobalMemory block = ReadPrinterInfo2(hPrinter);
     if (!block) return false;
-    auto *pInfo = static_cast<PRINTER_INFO_2W *>(static_cast<void *>(block.get()));
-    if (!GetPrinterW(hPrinter, 2, reinterpret_cast<BYTE *>(pInfo), cbNeeded, &cbNeeded)) return false;
+    const auto *pInfo = static_cast<const PRINTER_INFO_2W *>(static_cast<const void *>(block.get()));
     if (pInfo->pPortName == nullptr) return false;
     return WideCharToMultiByte(CP_ACP, 0, pInfo->pPortName, -1, pszPort, kPortNameCb, nullptr,
                                nullptr) > 0;

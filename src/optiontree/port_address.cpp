@@ -20,6 +20,8 @@ constexpr const wchar_t kMakerPortKeyFormat[] =
     L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Talix Network Printer Port\\%s";
 
 constexpr DWORD kAddressCb = kAddressCch * sizeof(wchar_t);
+// Names, port, driver, location and a device mode with its private part.
+constexpr DWORD kUsualPrinterInfoCb = 8 * 1024;
 
 // Opens the monitor's key for the port. A port name that does not fit the
 // 260-character path is not looked up at all: the cut path could name the
@@ -52,15 +54,26 @@ bool ReadAddressValue(HKEY hKey, const wchar_t *pszName, wchar_t *pszDest) {
 
 }  // namespace
 
+GlobalMemory ReadPrinterInfo2(HANDLE hPrinter) {
+    if (hPrinter == INVALID_HANDLE_VALUE || hPrinter == nullptr) return GlobalMemory();
+    DWORD cbBlock = kUsualPrinterInfoCb;
+    for (int nTry = 0; nTry < 2; ++nTry) {
+        GlobalMemory block(GlobalAlloc(GPTR, cbBlock));
+        if (!block) return GlobalMemory();
+        DWORD cbNeeded = 0;
+        if (GetPrinterW(hPrinter, 2, static_cast<BYTE *>(static_cast<void *>(block.get())), cbBlock, &cbNeeded))
+            return block;
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || cbNeeded <= cbBlock) break;
+        cbBlock = cbNeeded;
+    }
+    return GlobalMemory();
+}
+
 int GetPrinterAddress(HANDLE hPrinter, wchar_t *pszAddress) {
-    if (hPrinter == INVALID_HANDLE_VALUE || hPrinter == nullptr || pszAddress == nullptr) return 0;
-    DWORD cbNeeded = 0;
-    GetPrinterW(hPrinter, 2, nullptr, 0, &cbNeeded);
-    if (cbNeeded == 0) return 0;
-    GlobalMemory block(GlobalAlloc(GPTR, cbNeeded));
+    if (pszAddress == nullptr) return 0;
+    GlobalMemory block = ReadPrinterInfo2(hPrinter);
     if (!block) return 0;
-    auto *pInfo = static_cast<PRINTER_INFO_2W *>(static_cast<void *>(block.get()));
-    if (!GetPrinterW(hPrinter, 2, reinterpret_cast<BYTE *>(pInfo), cbNeeded, &cbNeeded)) return 0;
+    const auto *pInfo = static_cast<const PRINTER_INFO_2W *>(static_cast<const void *>(block.get()));
     if (pInfo->pDriverName == nullptr || pInfo->pPortName == nullptr) return 0;
     return LookupPortAddress(pInfo->pPortName, pszAddress);
 }

@@ -4,8 +4,17 @@
 #pragma once
 
 #include <windows.h>
+#include <winspool.h>
+
+#include "common/handles.h"
 
 namespace oemui {
+
+// The printer's PRINTER_INFO_2W, in a block the caller owns; an empty block
+// when the spooler gives nothing. Asked once into a block that fits any usual
+// printer, and again only when that is too small: every call makes the
+// spooler read the printer's whole configuration.
+GlobalMemory ReadPrinterInfo2(HANDLE hPrinter);
 
 // Size, in characters, of every address buffer below (terminator included).
 constexpr DWORD kAddressCch = MAX_PATH;

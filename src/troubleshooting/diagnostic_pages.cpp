@@ -5,6 +5,7 @@
 #include "common/bounded_format.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
+#include "ui/section_texts.h"
 
 namespace oemui {
 namespace {
@@ -35,8 +36,12 @@ constexpr LRESULT kLastIndexOther = 9;
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
-void ReadDisplayText(const ModelConfig *pConfig, const DiagnosticEntry &entry, wchar_t *pszText) {
-    pConfig->pDat->ReadText(entry.pszDisplayKey, pszText);
+void ReadDisplayText(const ModelConfig *pConfig, const DiagnosticEntry &entry, wchar_t *pszText,
+                     const SectionTexts *pTexts = nullptr) {
+    if (pTexts != nullptr)
+        pTexts->ReadText(*pConfig->pDat, entry.pszDisplayKey, pszText);
+    else
+        pConfig->pDat->ReadText(entry.pszDisplayKey, pszText);
 }
 
 }  // namespace
@@ -78,7 +83,7 @@ size_t BuildDiagnosticJob(const wchar_t *pszCommand, char *pJob, size_t cbJob) {
     return lstrlenA(pJob);
 }
 
-void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect) {
+void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const SectionTexts *pTexts) {
     if (pConfig == nullptr || pConfig->pDat == nullptr || pConfig->pIni == nullptr) return;
     pConfig->pDat->SetDialogSection(L"Troubleshooting");
     pConfig->pIni->SetSection(L"Common");
@@ -88,6 +93,8 @@ void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect) {
     HWND hList = GetDlgItem(hPage, IDC_TS_DIAG_LIST);
     if (hList == nullptr) return;
 
+    // One scroll-bar update and redraw for the whole list, not one per entry.
+    SendMessageW(hList, WM_SETREDRAW, FALSE, 0);
     // Tokens end at commas; empty ones are skipped as the list format always
     // allowed "1,,2".
     wchar_t *pszToken = szPages;
@@ -99,7 +106,7 @@ void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect) {
         const DiagnosticEntry *pEntry = DiagnosticEntryAt(ParseTestPageToken(pszToken));
         if (pEntry != nullptr) {
             wchar_t szText[kProfileTextCch];
-            ReadDisplayText(pConfig, *pEntry, szText);
+            ReadDisplayText(pConfig, *pEntry, szText, pTexts);
             SendMessageW(hList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(szText));
             fAdded = true;
         }
@@ -109,6 +116,8 @@ void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect) {
     // Selecting once at the end leaves the list as selecting after every
     // addition would, without redrawing it each time.
     if (fAdded) SendMessageW(hList, CB_SETCURSEL, static_cast<WPARAM>(nSelect), 0);
+    SendMessageW(hList, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hList, nullptr, TRUE);
 }
 
 bool PrintSelectedDiagnosticPage(HWND hPage, ModelConfig *pConfig) {

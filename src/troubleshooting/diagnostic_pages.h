@@ -7,6 +7,7 @@
 namespace oemui {
 
 struct ModelConfig;
+class SectionTexts;
 
 // One built-in diagnostic page: the string-table key that names it (also the
 // text shown when the table has none) and the PJL command that prints it.
@@ -34,8 +35,9 @@ constexpr size_t kDiagnosticJobCb = 260;
 size_t BuildDiagnosticJob(const wchar_t *pszCommand, char *pJob, size_t cbJob);
 
 // Fills control 1238 of hPage with the entries "TestPages" names and selects
-// item nSelect. Tokens that do not name an entry are left out.
-void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect);
+// item nSelect. Tokens that do not name an entry are left out. The names come
+// from pTexts when the caller has the page's section loaded there.
+void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const SectionTexts *pTexts = nullptr);
 
 // Sends the job for the list item selected on hPage. False when nothing is
 // selected, the selection names no entry, or the spooler refused the job.

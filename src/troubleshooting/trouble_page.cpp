@@ -16,6 +16,7 @@
 #include "ui/gdi_handles.h"
 #include "ui/language.h"
 #include "ui/layout.h"
+#include "ui/section_texts.h"
 
 namespace oemui {
 namespace {
@@ -42,6 +43,15 @@ constexpr int kLinkTextCch = MAX_PATH;
 
 constexpr wchar_t kPageName[] = L"Troubleshooting";
 constexpr wchar_t kPageStateProperty[] = L"OemuiTroubleshootingPage";
+// Fires once the page has shown and painted: timers come after every paint.
+constexpr UINT_PTR kFinishTimer = 1;
+
+// A link control and the place that fits it to its text.
+struct LinkPlace {
+    HWND hLink = nullptr;
+    RECT rc = {};
+    bool fPlaced = false;
+};
 
 // What one page keeps for itself: the shared record is also written by every
 // other page and dialog of the sheet, so the page's own values live here.
@@ -49,6 +59,11 @@ struct PageState {
     int nAlertSwitch = kAlertGroupRemoved;
     HWND hTooltip = nullptr;
     GdiFont linkFont;
+    // What the user cannot see is finished once the page has painted: the
+    // hint window with its hints, and links shrunk to their texts.
+    bool fFinishPending = false;
+    PendingHints hints;
+    LinkPlace links[ARRAYSIZE(kLinkControls)];
 };
 
 PageState *GetPageState(HWND hDlg) { return static_cast<PageState *>(GetPropW(hDlg, kPageStateProperty)); }
@@ -100,22 +115,28 @@ void CreateLinkFont(HWND hDlg, PageState *pState) {
     lf.lfWeight = kLinkFontWeight;
     pState->linkFont.reset(CreateFontIndirectW(&lf));
     if (!pState->linkFont) return;
+    // The page is not shown yet and paints every control when it is: a
+    // redraw per control now would only be work for nothing.
+    const BOOL fRedraw = IsWindowVisible(hDlg);
     for (int id : kLinkControls) {
         if (!UsesLinkFont(*pState, id)) continue;
-        SendDlgItemMessageW(hDlg, id, WM_SETFONT, reinterpret_cast<WPARAM>(pState->linkFont.get()), TRUE);
+        SendDlgItemMessageW(hDlg, id, WM_SETFONT, reinterpret_cast<WPARAM>(pState->linkFont.get()), fRedraw);
     }
 }
 
-// Shrinks each link to its text, centred where the template put it, so that
-// only the text reacts to the mouse. Measured in the control's own font.
-void FitLinksToText(HWND hDlg, const PageState &state) {
+// Measures each link's text in the control's own font: the link is to shrink
+// to its text, centred where the template put it, so that only the text
+// reacts to the mouse. A text wider than its control is fitted at once, since
+// the control would show it wrapped; the others are fitted unseen later, as
+// centred text stays where it is.
+void MeasureLinks(HWND hDlg, PageState *pState) {
     WindowDC dc(hDlg);
     if (dc.get() == nullptr) return;
-    // One batch: the page moves its links once instead of seven times.
-    HDWP hMoves = BeginDeferWindowPos(ARRAYSIZE(kLinkControls));
-    for (int id : kLinkControls) {
-        if (!UsesLinkFont(state, id)) continue;
-        HWND hLink = GetDlgItem(hDlg, id);
+    for (size_t i = 0; i < ARRAYSIZE(kLinkControls); ++i) {
+        LinkPlace &place = pState->links[i];
+        place = LinkPlace();
+        if (!UsesLinkFont(*pState, kLinkControls[i])) continue;
+        HWND hLink = GetDlgItem(hDlg, kLinkControls[i]);
         if (hLink == nullptr) continue;
         wchar_t szText[kLinkTextCch] = {};
         GetWindowTextW(hLink, szText, kLinkTextCch);
@@ -127,18 +148,37 @@ void FitLinksToText(HWND hDlg, const PageState &state) {
         RECT rc = {};
         GetWindowRect(hLink, &rc);
         MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT *>(&rc), 2);
-        const LONG x = rc.left + ((rc.right - rc.left) - size.cx) / 2;
-        if (hMoves != nullptr)
-            hMoves = DeferWindowPos(hMoves, hLink, nullptr, x, rc.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-        else
+        const LONG cxTemplate = rc.right - rc.left;
+        const LONG x = rc.left + (cxTemplate - size.cx) / 2;
+        place.hLink = hLink;
+        SetRect(&place.rc, x, rc.top, x + size.cx, rc.top + size.cy);
+        if (size.cx > cxTemplate) {
             MoveWindow(hLink, x, rc.top, size.cx, size.cy, TRUE);
+            place.fPlaced = true;
+        }
+    }
+}
+
+// Moves the links measured by MeasureLinks that are not in place yet.
+void PlaceLinks(PageState *pState) {
+    // One batch: the page moves its links once instead of seven times.
+    HDWP hMoves = BeginDeferWindowPos(ARRAYSIZE(kLinkControls));
+    for (LinkPlace &place : pState->links) {
+        if (place.hLink == nullptr || place.fPlaced || !IsWindow(place.hLink)) continue;
+        place.fPlaced = true;
+        const RECT &rc = place.rc;
+        if (hMoves != nullptr)
+            hMoves = DeferWindowPos(hMoves, place.hLink, nullptr, rc.left, rc.top, rc.right - rc.left,
+                                    rc.bottom - rc.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        else
+            MoveWindow(place.hLink, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
     }
     if (hMoves != nullptr) EndDeferWindowPos(hMoves);
 }
 
 // A link is hidden without a target, disabled when its target is no web
 // address or needs a printer address that is not known.
-void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig) {
+void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig, const SectionTexts &texts) {
     if (pConfig->pDat == nullptr) return;
     pConfig->pDat->SetDialogSection(kPageName);
     const bool fAddressKnown = pConfig->szPrinterAddress[0] != L'\0';
@@ -146,7 +186,7 @@ void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig) {
         wchar_t szKey[16];
         FormatCchW(szKey, ARRAYSIZE(szKey), L"Ref_URL_%d", n);
         wchar_t szTarget[kProfileTextCch];
-        pConfig->pDat->ReadText(szKey, szTarget);
+        texts.ReadText(*pConfig->pDat, szKey, szTarget);
         const int id = WebLinkControl(n);
         if (lstrcmpW(szTarget, szKey) == 0) {
             ShowOrMoveControl(hDlg, id, kHide, nullptr, pConfig);
@@ -154,6 +194,21 @@ void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig) {
             EnableWindow(GetDlgItem(hDlg, id), FALSE);
         }
     }
+}
+
+// The part of opening that nothing on screen waits for: run from the page's
+// timer, or at once when the user reaches for a control before it fired.
+void FinishPage(HWND hDlg, ModelConfig *pConfig, PageState *pState) {
+    if (pState == nullptr || !pState->fFinishPending) return;
+    pState->fFinishPending = false;
+    KillTimer(hDlg, kFinishTimer);
+    PlaceLinks(pState);
+    // The hints go on after the links have moved, so that they find the
+    // controls at their final places.
+    pState->hTooltip = CreateHintWindow(hDlg);
+    pState->hints.AttachTo(hDlg, pState->hTooltip);
+    // Unless a dialog opened from the sheet has taken the record over.
+    if (pConfig != nullptr && pConfig->hCurrentDlg == hDlg) pConfig->hTooltip = pState->hTooltip;
 }
 
 BOOL OnInitDialog(HWND hDlg, const PROPSHEETPAGEW *pPage) {
@@ -182,8 +237,11 @@ BOOL OnInitDialog(HWND hDlg, const PROPSHEETPAGEW *pPage) {
     pConfig->pDat->SetDialogSection(kPageName);
     pConfig->hCurrentDlg = hDlg;
     pConfig->dwCurrentTemplate = PageTemplate();
-    TranslateDialog(hDlg, pConfig, kPageName);
-    pState->hTooltip = pConfig->hTooltip;
+    // Captions, list entries and link targets all come from the page's
+    // section: one read of the file serves them all.
+    SectionTexts texts;
+    texts.Load(*pConfig->pDat);
+    TranslateDialogTexts(hDlg, pConfig, kPageName, texts, &pState->hints);
 
     pConfig->pDat->SetDialogSection(kPageName);
     FindPrinterAddress(pConfig);
@@ -192,10 +250,15 @@ BOOL OnInitDialog(HWND hDlg, const PROPSHEETPAGEW *pPage) {
         if (!ReadLastAlertTopic(pConfig->hPrinter, szTopic))
             EnableWindow(GetDlgItem(hDlg, IDC_TS_OUTRIDER_LAST_TOPIC), FALSE);
     }
-    FillDiagnosticList(hDlg, pConfig, 0);
+    FillDiagnosticList(hDlg, pConfig, 0, &texts);
     CreateLinkFont(hDlg, pState);
-    FitLinksToText(hDlg, *pState);
-    ApplyLinkTargets(hDlg, pConfig);
+    MeasureLinks(hDlg, pState);
+    ApplyLinkTargets(hDlg, pConfig, texts);
+    pState->fFinishPending = SetTimer(hDlg, kFinishTimer, USER_TIMER_MINIMUM, nullptr) != 0;
+    if (!pState->fFinishPending) {
+        pState->fFinishPending = true;
+        FinishPage(hDlg, pConfig, pState);
+    }
     return TRUE;
 }
 
@@ -214,6 +277,7 @@ void RunSubDialog(HWND hDlg, ModelConfig *pConfig, INT_PTR (*pfnRun)(HWND, Model
 }
 
 void OnCommand(HWND hDlg, ModelConfig *pConfig, int id, WORD wCode) {
+    FinishPage(hDlg, pConfig, GetPageState(hDlg));
     switch (id) {
     case IDC_TS_HELP:
         ShowPageHelp(pConfig);
@@ -252,7 +316,8 @@ void OnNotify(HWND hDlg, ModelConfig *pConfig, const NMHDR *pHeader) {
 
 // The hand over a usable link. Set per message, so that no window class of
 // the host application is changed.
-BOOL OnSetCursor(HWND hDlg) {
+BOOL OnSetCursor(HWND hDlg, ModelConfig *pConfig) {
+    FinishPage(hDlg, pConfig, GetPageState(hDlg));
     POINT pt = {};
     GetCursorPos(&pt);
     for (int id : kLinkControls) {
@@ -298,10 +363,13 @@ INT_PTR CALLBACK PageProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
         OnNotify(hDlg, pConfig, reinterpret_cast<const NMHDR *>(lParam));
         return FALSE;
     case WM_SETCURSOR:
-        return OnSetCursor(hDlg);
+        return OnSetCursor(hDlg, pConfig);
     case WM_CTLCOLORSTATIC:
         if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_TS_LOGO)
             DrawLogo(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), pConfig);
+        return FALSE;
+    case WM_TIMER:
+        if (wParam == kFinishTimer) FinishPage(hDlg, pConfig, GetPageState(hDlg));
         return FALSE;
     case WM_DESTROY:
         OnDestroy(hDlg);

@@ -51,20 +51,22 @@ bool IdIsOneOf(int id, const int (&table)[N]) {
 
 // Where the pass finds its texts: the dialog's section read once when the
 // whole dialog is translated, else the string table key by key.
+// Hints go to the hint window at once, or are kept for one made later.
 struct TextLookup {
     ModelConfig &config;
     const SectionTexts *pSection;
+    PendingHints *pPending;
 
-    // The entry, or the key itself when there is none.
     bool FromSection(const wchar_t *pszKey) const { return pSection != nullptr && SectionTexts::Answers(pszKey); }
 
+    // The entry, or the key itself when there is none.
     void Entry(const wchar_t *pszKey, wchar_t *pszDest) const {
-        if (FromSection(pszKey)) {
-            if (!pSection->Find(pszKey, pszDest, kProfileTextCch)) CopyCchW(pszDest, kProfileTextCch, pszKey);
-        } else if (config.pDat != nullptr) {
-            config.pDat->ReadText(pszKey, pszDest);
-        } else {
+        if (config.pDat == nullptr) {
             CopyCchW(pszDest, kProfileTextCch, pszKey);
+        } else if (pSection != nullptr) {
+            pSection->ReadText(*config.pDat, pszKey, pszDest);
+        } else {
+            config.pDat->ReadText(pszKey, pszDest);
         }
     }
     // The entry, or an empty text when there is none.
@@ -77,6 +79,13 @@ struct TextLookup {
         }
     }
 };
+
+void AttachHint(const TextLookup &texts, HWND hDlg, HWND hControl, const wchar_t *pszHint) {
+    if (texts.pPending != nullptr)
+        texts.pPending->Add(hControl, pszHint);
+    else
+        AddControlHint(hDlg, hControl, texts.config.hTooltip, pszHint);
+}
 
 // The hint of a captioned control; empty when the table has none.
 void ReadHint(const TextLookup &texts, const wchar_t *pszKey, wchar_t *pszHint) {
@@ -129,8 +138,12 @@ void TranslateCaption(const TextLookup &texts, HWND hDlg, HWND hControl, int id,
         config.pDat->SetDialogSection(L"Custom Paper");
         config.pDat->ReadText(pszKey, szCaption);
     }
-    SetWindowTextW(hControl, szCaption);
-    AddControlHint(hDlg, hControl, config.hTooltip, szHint);
+    // Most captions of an English table read as their keys: setting the same
+    // text again would only redraw the control. A text as long as the buffer
+    // may have been cut on reading, and is set.
+    if (std::wcscmp(pszText, szCaption) != 0 || std::wcslen(pszText) >= kProfileTextCch - 1)
+        SetWindowTextW(hControl, szCaption);
+    AttachHint(texts, hDlg, hControl, szHint);
 }
 
 void AttachInputHint(const TextLookup &texts, HWND hDlg, HWND hControl, int id, const wchar_t *pszClass) {
@@ -138,7 +151,7 @@ void AttachInputHint(const TextLookup &texts, HWND hDlg, HWND hControl, int id, 
     FormatCchW(szKey, kKeyCch, L"%s:%d tooltip", pszClass, id);
     wchar_t szHint[kProfileTextCch];
     texts.Entry(szKey, szHint);
-    if (std::wcscmp(szHint, szKey) != 0) AddControlHint(hDlg, hControl, texts.config.hTooltip, szHint);
+    if (std::wcscmp(szHint, szKey) != 0) AttachHint(texts, hDlg, hControl, szHint);
 }
 
 // Under no permission every control is disabled, except that a modal
@@ -197,7 +210,7 @@ HWND CreateHintWindow(HWND hDlg) {
 BOOL CALLBACK ApplyCaptionsAndHints(HWND hControl, LPARAM lParam) {
     auto *pConfig = reinterpret_cast<ModelConfig *>(lParam);
     if (pConfig == nullptr || hControl == nullptr) return TRUE;
-    ApplyToControl(hControl, TextLookup{*pConfig, nullptr});
+    ApplyToControl(hControl, TextLookup{*pConfig, nullptr, nullptr});
     return TRUE;
 }
 
@@ -215,10 +228,51 @@ void TranslateDialog(HWND hDlg, ModelConfig *pConfig, const wchar_t *pszDialogNa
         EnumChildWindows(hDlg, ApplyCaptionsAndHints, reinterpret_cast<LPARAM>(pConfig));
         return;
     }
-    TextLookup texts{*pConfig, &section};
+    TextLookup texts{*pConfig, &section, nullptr};
     EnumChildWindows(hDlg, ApplyWithSection, reinterpret_cast<LPARAM>(&texts));
     // A branded caption may have selected another section on the way.
     pConfig->pDat->SetDialogSection(pConfig->szDialogName);
+}
+
+void TranslateDialogTexts(HWND hDlg, ModelConfig *pConfig, const wchar_t *pszDialogName, const SectionTexts &section,
+                          PendingHints *pHints) {
+    if (pConfig == nullptr || pHints == nullptr) return;
+    CopyCchW(pConfig->szDialogName, ARRAYSIZE(pConfig->szDialogName), pszDialogName);
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(pConfig->szDialogName);
+    TextLookup texts{*pConfig, section.Loaded() ? &section : nullptr, pHints};
+    EnumChildWindows(hDlg, ApplyWithSection, reinterpret_cast<LPARAM>(&texts));
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(pConfig->szDialogName);
+}
+
+PendingHints::~PendingHints() {
+    if (m_pEntries != nullptr) HeapFree(GetProcessHeap(), 0, m_pEntries);
+}
+
+bool PendingHints::Add(HWND hControl, const wchar_t *pszHint) {
+    if (m_cEntries == m_cCapacity) {
+        const UINT cNew = m_cCapacity == 0 ? 16 : m_cCapacity * 2;
+        void *pNew = m_pEntries == nullptr
+                         ? HeapAlloc(GetProcessHeap(), 0, cNew * sizeof(Entry))
+                         : HeapReAlloc(GetProcessHeap(), 0, m_pEntries, cNew * sizeof(Entry));
+        if (pNew == nullptr) return false;
+        m_pEntries = static_cast<Entry *>(pNew);
+        m_cCapacity = cNew;
+    }
+    Entry &entry = m_pEntries[m_cEntries++];
+    entry.hControl = hControl;
+    CopyCchW(entry.szHint, kProfileTextCch, pszHint != nullptr ? pszHint : L"");
+    return true;
+}
+
+void PendingHints::AttachTo(HWND hDlg, HWND hTooltip) {
+    for (UINT i = 0; i < m_cEntries; ++i) {
+        HWND hControl = m_pEntries[i].hControl;
+        if (!IsWindow(hControl)) continue;
+        AddControlHint(hDlg, hControl, hTooltip, m_pEntries[i].szHint);
+        // Hidden before its hint existed: no area over the place it left.
+        if ((GetWindowLongW(hControl, GWL_STYLE) & WS_VISIBLE) == 0) UpdateStaticHintArea(hDlg, hControl, hTooltip, false);
+    }
+    m_cEntries = 0;
 }
 
 }  // namespace oemui

@@ -40,16 +40,14 @@ TOOLINFOW NewToolInfo(HWND hDlg, HWND hControl) {
     return ti;
 }
 
-// Keeps a static control's hint area in step with the control; a hidden
-// control gets an empty area so its hint no longer shows.
-void UpdateStaticHintRect(HWND hDlg, HWND hControl, bool bVisible, const ModelConfig *pConfig) {
-    if (pConfig == nullptr || pConfig->hTooltip == nullptr) return;
+}  // namespace
+
+void UpdateStaticHintArea(HWND hDlg, HWND hControl, HWND hTooltip, bool bVisible) {
+    if (hTooltip == nullptr || hControl == nullptr || !IsStaticControl(hControl)) return;
     TOOLINFOW ti = NewToolInfo(hDlg, hControl);
     if (bVisible) ti.rect = ControlRectInDialog(hDlg, hControl);
-    SendMessageW(pConfig->hTooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageW(hTooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
 }
-
-}  // namespace
 
 void CenterOnParent(HWND hWnd) {
     HWND hParent = GetParent(hWnd);
@@ -85,7 +83,7 @@ void ShowOrMoveControl(HWND hDlg, int id, int nMode, const POINT *pOffset, const
     if (nMode == kKeepVisibility) return;
     const bool bShow = nMode != kHide;
     ShowWindow(hControl, bShow ? SW_SHOW : SW_HIDE);
-    if (IsStaticControl(hControl)) UpdateStaticHintRect(hDlg, hControl, bShow, pConfig);
+    if (pConfig != nullptr) UpdateStaticHintArea(hDlg, hControl, pConfig->hTooltip, bShow);
 }
 
 void ShowOrMoveGroup(HWND hDlg, const int *pIds, int nMode, const POINT *pOffset,

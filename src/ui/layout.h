@@ -39,6 +39,11 @@ void PlaceControl(HWND hDlg, int id, const POINT *pPos, const SIZE *pSize);
 // rectangle, SS_NOTIFY statics and other controls by window).
 void AddControlHint(HWND hDlg, HWND hControl, HWND hTooltip, const wchar_t *pszHint);
 
+// Keeps a static control's hint area (by rectangle) in step with the
+// control; a hidden control gets an empty area so its hint no longer shows.
+// Other controls' hints follow their windows and are left alone.
+void UpdateStaticHintArea(HWND hDlg, HWND hControl, HWND hTooltip, bool bVisible);
+
 // Draws hBitmap at (x, y) of hdcDest leaving out every pixel of the colour of
 // its top-left pixel. The bitmap is unchanged afterwards and stays the
 // caller's. A null or empty bitmap, or a failing GDI call, draws nothing.

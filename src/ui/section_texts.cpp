@@ -36,6 +36,7 @@ SectionTexts::~SectionTexts() {
 }
 
 bool SectionTexts::Load(const ProfileReader &reader) {
+    m_fLoaded = false;
     if (reader.Path()[0] == L'\0') return false;
     if (m_pszLines == nullptr) {
         m_pszLines = static_cast<wchar_t *>(HeapAlloc(GetProcessHeap(), 0, kSectionCch * sizeof(wchar_t)));
@@ -49,7 +50,17 @@ bool SectionTexts::Load(const ProfileReader &reader) {
         return false;
     }
     m_pszLines[cch] = L'\0';
+    m_fLoaded = true;
     return true;
+}
+
+void SectionTexts::ReadText(const ProfileReader &reader, const wchar_t *pszKey, wchar_t *pszDest) const {
+    if (pszDest == nullptr) return;
+    if (!m_fLoaded || !Answers(pszKey)) {
+        reader.ReadText(pszKey, pszDest);
+        return;
+    }
+    if (!Find(pszKey, pszDest, kProfileTextCch)) CopyCchW(pszDest, kProfileTextCch, pszKey);
 }
 
 bool SectionTexts::Find(const wchar_t *pszKey, wchar_t *pszDest, size_t cchDest) const {

@@ -29,8 +29,18 @@ public:
     // cchDest - 1 characters. False when the key is absent or its text empty.
     bool Find(const wchar_t *pszKey, wchar_t *pszDest, size_t cchDest) const;
 
+    // What reader.ReadText gives for pszKey, answered from the loaded section
+    // when it can: the entry, or the key itself when there is none. Without a
+    // loaded section, or for a key the listing cannot answer, the reader reads
+    // its current section, which is the caller's to keep the loaded one.
+    // pszDest holds kProfileTextCch characters.
+    void ReadText(const ProfileReader &reader, const wchar_t *pszKey, wchar_t *pszDest) const;
+
+    bool Loaded() const { return m_fLoaded; }
+
 private:
     wchar_t *m_pszLines = nullptr;  // "key=value\0...\0\0"
+    bool m_fLoaded = false;
 };
 
 }  // namespace oemui
