@@ -42,8 +42,7 @@ int ProfileReader::ReadInt(const wchar_t *pszKey, int nDefault) const {
         value = static_cast<int>(
             GetPrivateProfileIntW(EffectiveSection(), pszKey, kAbsentMarker, m_szPath));
     }
-    if (value != kAbsentMarker) return value;
-    return nDefault == kAbsentMarker ? 0 : nDefault;
+    return IntOrDefault(value, nDefault);
 }
 
 void ProfileReader::ReadText(const wchar_t *pszKey, wchar_t *pszDest) const {

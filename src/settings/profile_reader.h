@@ -23,6 +23,12 @@ public:
     // The key's integer; nDefault when absent (a default of the absent marker
     // itself gives 0).
     int ReadInt(const wchar_t *pszKey, int nDefault) const;
+    // What ReadInt answers when the file gives nValue (kAbsentMarker when it
+    // gives nothing).
+    static int IntOrDefault(int nValue, int nDefault) {
+        if (nValue != kAbsentMarker) return nValue;
+        return nDefault == kAbsentMarker ? 0 : nDefault;
+    }
     // Reads into a destination of kProfileTextCch characters; when nothing is
     // read, the key's own name (cut to 255 characters) is the text.
     void ReadText(const wchar_t *pszKey, wchar_t *pszDest) const;

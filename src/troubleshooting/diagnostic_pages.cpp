@@ -83,12 +83,16 @@ size_t BuildDiagnosticJob(const wchar_t *pszCommand, char *pJob, size_t cbJob) {
     return lstrlenA(pJob);
 }
 
-void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const SectionTexts *pTexts) {
+void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const SectionTexts *pTexts,
+                        const SectionTexts *pCommon) {
     if (pConfig == nullptr || pConfig->pDat == nullptr || pConfig->pIni == nullptr) return;
     pConfig->pDat->SetDialogSection(L"Troubleshooting");
     pConfig->pIni->SetSection(L"Common");
     wchar_t szPages[kProfileTextCch];
-    pConfig->pIni->ReadText(L"TestPages", szPages);
+    if (pCommon != nullptr)
+        pCommon->ReadText(*pConfig->pIni, L"TestPages", szPages);
+    else
+        pConfig->pIni->ReadText(L"TestPages", szPages);
 
     HWND hList = GetDlgItem(hPage, IDC_TS_DIAG_LIST);
     if (hList == nullptr) return;

@@ -35,9 +35,11 @@ constexpr size_t kDiagnosticJobCb = 260;
 size_t BuildDiagnosticJob(const wchar_t *pszCommand, char *pJob, size_t cbJob);
 
 // Fills control 1238 of hPage with the entries "TestPages" names and selects
-// item nSelect. Tokens that do not name an entry are left out. The names come
-// from pTexts when the caller has the page's section loaded there.
-void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const SectionTexts *pTexts = nullptr);
+// item nSelect. Tokens that do not name an entry are left out. A caller that
+// has read the sections already passes them: the page's string-table section
+// in pTexts, the model INI's [Common] in pCommon.
+void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const SectionTexts *pTexts = nullptr,
+                        const SectionTexts *pCommon = nullptr);
 
 // Sends the job for the list item selected on hPage. False when nothing is
 // selected, the selection names no entry, or the spooler refused the job.

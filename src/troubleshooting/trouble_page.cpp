@@ -33,6 +33,10 @@ constexpr int kLinkGroup[] = {IDC_TS_LINK_GROUP, IDC_TS_LINK_1, IDC_TS_LINK_2, I
 constexpr int kLinkControls[] = {IDC_TS_OUTRIDER_LAST_TOPIC, IDC_TS_LINK_1, IDC_TS_LINK_2, IDC_TS_LINK_3,
                                  IDC_TS_LINK_4,              IDC_TS_LINK_5, IDC_TS_LINK_6};
 constexpr int kWebLinkCount = 6;
+// Web link n is entry n of the table.
+static_assert(kLinkControls[1] == IDC_TS_LINK_1 && kLinkControls[kWebLinkCount] == IDC_TS_LINK_6 &&
+                  IDC_TS_LINK_6 - IDC_TS_LINK_1 == kWebLinkCount - 1,
+              "web links follow the last-topic link in order");
 
 // Alert switch values of the model INI's "TroubleOutrider".
 constexpr int kAlertGroupRemoved = 0;
@@ -58,6 +62,9 @@ struct LinkPlace {
 struct PageState {
     int nAlertSwitch = kAlertGroupRemoved;
     HWND hTooltip = nullptr;
+    // The controls of kLinkControls, looked up once: each lookup lists the
+    // page's children anew.
+    HWND hLinks[ARRAYSIZE(kLinkControls)] = {};
     GdiFont linkFont;
     // What the user cannot see is finished once the page has painted: the
     // hint window with its hints, and links shrunk to their texts.
@@ -106,8 +113,16 @@ void FindPrinterAddress(ModelConfig *pConfig) {
     }
 }
 
+void FindLinks(const DialogControls &controls, PageState *pState) {
+    for (size_t i = 0; i < ARRAYSIZE(kLinkControls); ++i) pState->hLinks[i] = controls.Find(kLinkControls[i]);
+}
+
+HWND WebLink(const PageState &state, int n) { return state.hLinks[n]; }
+
 void CreateLinkFont(HWND hDlg, PageState *pState) {
-    const auto hFont = reinterpret_cast<HFONT>(SendDlgItemMessageW(hDlg, IDC_TS_LINK_1, WM_GETFONT, 0, 0));
+    HWND hFirstLink = WebLink(*pState, 1);
+    if (hFirstLink == nullptr) return;
+    const auto hFont = reinterpret_cast<HFONT>(SendMessageW(hFirstLink, WM_GETFONT, 0, 0));
     LOGFONTW lf = {};
     if (hFont == nullptr || GetObjectW(hFont, sizeof(lf), &lf) == 0) return;
     if (lf.lfUnderline) return;
@@ -118,9 +133,9 @@ void CreateLinkFont(HWND hDlg, PageState *pState) {
     // The page is not shown yet and paints every control when it is: a
     // redraw per control now would only be work for nothing.
     const BOOL fRedraw = IsWindowVisible(hDlg);
-    for (int id : kLinkControls) {
-        if (!UsesLinkFont(*pState, id)) continue;
-        SendDlgItemMessageW(hDlg, id, WM_SETFONT, reinterpret_cast<WPARAM>(pState->linkFont.get()), fRedraw);
+    for (size_t i = 0; i < ARRAYSIZE(kLinkControls); ++i) {
+        if (pState->hLinks[i] == nullptr || !UsesLinkFont(*pState, kLinkControls[i])) continue;
+        SendMessageW(pState->hLinks[i], WM_SETFONT, reinterpret_cast<WPARAM>(pState->linkFont.get()), fRedraw);
     }
 }
 
@@ -130,13 +145,15 @@ void CreateLinkFont(HWND hDlg, PageState *pState) {
 // the control would show it wrapped; the others are fitted unseen later, as
 // centred text stays where it is.
 void MeasureLinks(HWND hDlg, PageState *pState) {
-    WindowDC dc(hDlg);
+    // A memory context like the screen measures as the page's own would,
+    // without asking the window system for the page's visible region.
+    MemoryDC dc(nullptr);
     if (dc.get() == nullptr) return;
     for (size_t i = 0; i < ARRAYSIZE(kLinkControls); ++i) {
         LinkPlace &place = pState->links[i];
         place = LinkPlace();
         if (!UsesLinkFont(*pState, kLinkControls[i])) continue;
-        HWND hLink = GetDlgItem(hDlg, kLinkControls[i]);
+        HWND hLink = pState->hLinks[i];
         if (hLink == nullptr) continue;
         wchar_t szText[kLinkTextCch] = {};
         GetWindowTextW(hLink, szText, kLinkTextCch);
@@ -178,7 +195,7 @@ void PlaceLinks(PageState *pState) {
 
 // A link is hidden without a target, disabled when its target is no web
 // address or needs a printer address that is not known.
-void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig, const SectionTexts &texts) {
+void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig, const PageState &state, const SectionTexts &texts) {
     if (pConfig->pDat == nullptr) return;
     pConfig->pDat->SetDialogSection(kPageName);
     const bool fAddressKnown = pConfig->szPrinterAddress[0] != L'\0';
@@ -191,7 +208,7 @@ void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig, const SectionTexts &texts
         if (lstrcmpW(szTarget, szKey) == 0) {
             ShowOrMoveControl(hDlg, id, kHide, nullptr, pConfig);
         } else if (!IsWebTarget(szTarget) || (IsEmbeddedPageTarget(szTarget) && !fAddressKnown)) {
-            EnableWindow(GetDlgItem(hDlg, id), FALSE);
+            EnableWindow(WebLink(state, n), FALSE);
         }
     }
 }
@@ -222,15 +239,21 @@ BOOL OnInitDialog(HWND hDlg, const PROPSHEETPAGEW *pPage) {
         return TRUE;
     }
 
+    // Listed once for the lookups below and the caption pass.
+    const DialogControls controls(hDlg);
+    FindLinks(controls, pState);
+    // The switch and the diagnostic list both come from the INI's [Common].
     pConfig->pIni->SetSection(L"Common");
-    pState->nAlertSwitch = pConfig->pIni->ReadInt(L"TroubleOutrider", kAlertGroupRemoved);
+    SectionTexts common;
+    common.Load(*pConfig->pIni);
+    pState->nAlertSwitch = common.ReadInt(*pConfig->pIni, L"TroubleOutrider", kAlertGroupRemoved);
     // The record may still name another dialog's hint window; the page's own
     // comes with its texts, after the moves, and picks up the new places then.
     pConfig->hTooltip = nullptr;
     if (pState->nAlertSwitch == kAlertGroupRemoved) RemoveAlertGroup(hDlg, pConfig);
 
     // The logo is a picture, never mirrored with the page.
-    HWND hLogo = GetDlgItem(hDlg, IDC_TS_LOGO);
+    HWND hLogo = controls.Find(IDC_TS_LOGO);
     if (hLogo != nullptr && IsRightToLeftLanguage())
         SetWindowLongPtrW(hLogo, GWL_EXSTYLE, GetWindowLongPtrW(hLogo, GWL_EXSTYLE) & ~WS_EX_LAYOUTRTL);
 
@@ -241,19 +264,19 @@ BOOL OnInitDialog(HWND hDlg, const PROPSHEETPAGEW *pPage) {
     // section: one read of the file serves them all.
     SectionTexts texts;
     texts.Load(*pConfig->pDat);
-    TranslateDialogTexts(hDlg, pConfig, kPageName, texts, &pState->hints);
+    TranslateDialogTexts(controls, pConfig, kPageName, texts, &pState->hints);
 
     pConfig->pDat->SetDialogSection(kPageName);
     FindPrinterAddress(pConfig);
     if (pState->nAlertSwitch == kAlertGroupChecked) {
         wchar_t szTopic[kLinkAddressCch];
         if (!ReadLastAlertTopic(pConfig->hPrinter, szTopic))
-            EnableWindow(GetDlgItem(hDlg, IDC_TS_OUTRIDER_LAST_TOPIC), FALSE);
+            EnableWindow(pState->hLinks[0], FALSE);
     }
-    FillDiagnosticList(hDlg, pConfig, 0, &texts);
+    FillDiagnosticList(hDlg, pConfig, 0, &texts, &common);
     CreateLinkFont(hDlg, pState);
     MeasureLinks(hDlg, pState);
-    ApplyLinkTargets(hDlg, pConfig, texts);
+    ApplyLinkTargets(hDlg, pConfig, *pState, texts);
     pState->fFinishPending = SetTimer(hDlg, kFinishTimer, USER_TIMER_MINIMUM, nullptr) != 0;
     if (!pState->fFinishPending) {
         pState->fFinishPending = true;
@@ -317,11 +340,12 @@ void OnNotify(HWND hDlg, ModelConfig *pConfig, const NMHDR *pHeader) {
 // The hand over a usable link. Set per message, so that no window class of
 // the host application is changed.
 BOOL OnSetCursor(HWND hDlg, ModelConfig *pConfig) {
-    FinishPage(hDlg, pConfig, GetPageState(hDlg));
+    PageState *pState = GetPageState(hDlg);
+    if (pState == nullptr) return FALSE;
+    FinishPage(hDlg, pConfig, pState);
     POINT pt = {};
     GetCursorPos(&pt);
-    for (int id : kLinkControls) {
-        HWND hLink = GetDlgItem(hDlg, id);
+    for (HWND hLink : pState->hLinks) {
         if (hLink == nullptr || !IsWindowVisible(hLink) || !IsWindowEnabled(hLink)) continue;
         RECT rc = {};
         GetWindowRect(hLink, &rc);

@@ -234,45 +234,62 @@ void TranslateDialog(HWND hDlg, ModelConfig *pConfig, const wchar_t *pszDialogNa
     pConfig->pDat->SetDialogSection(pConfig->szDialogName);
 }
 
-void TranslateDialogTexts(HWND hDlg, ModelConfig *pConfig, const wchar_t *pszDialogName, const SectionTexts &section,
-                          PendingHints *pHints) {
+void TranslateDialogTexts(const DialogControls &controls, ModelConfig *pConfig, const wchar_t *pszDialogName,
+                          const SectionTexts &section, PendingHints *pHints) {
     if (pConfig == nullptr || pHints == nullptr) return;
     CopyCchW(pConfig->szDialogName, ARRAYSIZE(pConfig->szDialogName), pszDialogName);
     if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(pConfig->szDialogName);
     TextLookup texts{*pConfig, section.Loaded() ? &section : nullptr, pHints};
-    EnumChildWindows(hDlg, ApplyWithSection, reinterpret_cast<LPARAM>(&texts));
+    if (controls.Complete()) {
+        for (UINT i = 0; i < controls.Count(); ++i) ApplyToControl(controls.At(i), texts);
+    } else {
+        EnumChildWindows(controls.Dialog(), ApplyWithSection, reinterpret_cast<LPARAM>(&texts));
+    }
     if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(pConfig->szDialogName);
 }
 
-PendingHints::~PendingHints() {
-    if (m_pEntries != nullptr) HeapFree(GetProcessHeap(), 0, m_pEntries);
-}
-
 bool PendingHints::Add(HWND hControl, const wchar_t *pszHint) {
-    if (m_cEntries == m_cCapacity) {
-        const UINT cNew = m_cCapacity == 0 ? 16 : m_cCapacity * 2;
-        void *pNew = m_pEntries == nullptr
-                         ? HeapAlloc(GetProcessHeap(), 0, cNew * sizeof(Entry))
-                         : HeapReAlloc(GetProcessHeap(), 0, m_pEntries, cNew * sizeof(Entry));
-        if (pNew == nullptr) return false;
-        m_pEntries = static_cast<Entry *>(pNew);
-        m_cCapacity = cNew;
-    }
-    Entry &entry = m_pEntries[m_cEntries++];
-    entry.hControl = hControl;
-    CopyCchW(entry.szHint, kProfileTextCch, pszHint != nullptr ? pszHint : L"");
+    Entry *pEntry = m_entries.Add();
+    if (pEntry == nullptr) return false;
+    pEntry->hControl = hControl;
+    CopyCchW(pEntry->szHint, kProfileTextCch, pszHint != nullptr ? pszHint : L"");
     return true;
 }
 
 void PendingHints::AttachTo(HWND hDlg, HWND hTooltip) {
-    for (UINT i = 0; i < m_cEntries; ++i) {
-        HWND hControl = m_pEntries[i].hControl;
+    for (UINT i = 0; i < m_entries.Count(); ++i) {
+        HWND hControl = m_entries[i].hControl;
         if (!IsWindow(hControl)) continue;
-        AddControlHint(hDlg, hControl, hTooltip, m_pEntries[i].szHint);
+        AddControlHint(hDlg, hControl, hTooltip, m_entries[i].szHint);
         // Hidden before its hint existed: no area over the place it left.
         if ((GetWindowLongW(hControl, GWL_STYLE) & WS_VISIBLE) == 0) UpdateStaticHintArea(hDlg, hControl, hTooltip, false);
     }
-    m_cEntries = 0;
+    m_entries.Clear();
+}
+
+DialogControls::DialogControls(HWND hDlg) : m_hDlg(hDlg) {
+    EnumChildWindows(
+        hDlg,
+        [](HWND hControl, LPARAM lParam) -> BOOL {
+            auto *pSelf = reinterpret_cast<DialogControls *>(lParam);
+            Control *pControl = pSelf->m_controls.Add();
+            if (pControl == nullptr) {
+                pSelf->m_fComplete = false;
+                return FALSE;
+            }
+            pControl->hWnd = hControl;
+            pControl->id = static_cast<int>(GetWindowLongW(hControl, GWL_ID));
+            pControl->fDirect = GetAncestor(hControl, GA_PARENT) == pSelf->m_hDlg;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(this));
+}
+
+HWND DialogControls::Find(int id) const {
+    if (!m_fComplete) return GetDlgItem(m_hDlg, id);
+    for (UINT i = 0; i < m_controls.Count(); ++i)
+        if (m_controls[i].fDirect && m_controls[i].id == id) return m_controls[i].hWnd;
+    return nullptr;
 }
 
 }  // namespace oemui

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "common/heap_array.h"
 #include "settings/profile_reader.h"
 
 namespace oemui {
@@ -32,7 +33,7 @@ void TranslateDialog(HWND hDlg, ModelConfig *pConfig, const wchar_t *pszDialogNa
 class PendingHints {
 public:
     PendingHints() = default;
-    ~PendingHints();
+    ~PendingHints() = default;
     PendingHints(const PendingHints &) = delete;
     PendingHints &operator=(const PendingHints &) = delete;
 
@@ -42,23 +43,50 @@ public:
     // have, in the order kept; a static control hidden by now gets an empty
     // hint area. Controls destroyed meanwhile are skipped. Keeps nothing after.
     void AttachTo(HWND hDlg, HWND hTooltip);
-    UINT Count() const { return m_cEntries; }
+    UINT Count() const { return m_entries.Count(); }
 
 private:
     struct Entry {
         HWND hControl;
         wchar_t szHint[kProfileTextCch];
     };
-    Entry *m_pEntries = nullptr;
-    UINT m_cEntries = 0;
-    UINT m_cCapacity = 0;
+    HeapArray<Entry> m_entries;
 };
 
-// The pass of TranslateDialog without a hint window: szDialogName =
-// pszDialogName, texts from section (loaded by the caller from the dialog's
-// section; read key by key when it is not loaded), hints kept in *pHints.
-// hTooltip is left as it is.
-void TranslateDialogTexts(HWND hDlg, ModelConfig *pConfig, const wchar_t *pszDialogName, const SectionTexts &section,
-                          PendingHints *pHints);
+// Every control of a dialog, nested ones included, listed once in the order
+// EnumChildWindows gives them. Under Wine each GetDlgItem lists the dialog's
+// children again with a round trip to the server.
+class DialogControls {
+public:
+    explicit DialogControls(HWND hDlg);
+    DialogControls(const DialogControls &) = delete;
+    DialogControls &operator=(const DialogControls &) = delete;
+
+    // As GetDlgItem: the dialog's own child with that identifier, or null.
+    HWND Find(int id) const;
+    HWND Dialog() const { return m_hDlg; }
+    // False when the list could not be made whole (no memory); Find then
+    // asks the system.
+    bool Complete() const { return m_fComplete; }
+    UINT Count() const { return m_controls.Count(); }
+    HWND At(UINT i) const { return m_controls[i].hWnd; }
+
+private:
+    struct Control {
+        HWND hWnd;
+        int id;
+        bool fDirect;
+    };
+    HWND m_hDlg;
+    bool m_fComplete = true;
+    HeapArray<Control> m_controls;
+};
+
+// The pass of TranslateDialog without a hint window, over the listed
+// controls: szDialogName = pszDialogName, texts from section (loaded by the
+// caller from the dialog's section; read key by key when it is not loaded),
+// hints kept in *pHints. hTooltip is left as it is.
+void TranslateDialogTexts(const DialogControls &controls, ModelConfig *pConfig, const wchar_t *pszDialogName,
+                          const SectionTexts &section, PendingHints *pHints);
 
 }  // namespace oemui

@@ -22,11 +22,18 @@ const wchar_t *TrimEnd(const wchar_t *pBegin, const wchar_t *pEnd) {
     return pEnd;
 }
 
-bool SameKey(const wchar_t *pBegin, const wchar_t *pEnd, const wchar_t *pszKey) {
+wchar_t FoldCase(wchar_t c) {
+    if (c < 0x80) return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c;
+    return static_cast<wchar_t>(std::towlower(c));
+}
+
+// pszKey has cchKey characters; the lengths settle most lines at once.
+bool SameKey(const wchar_t *pBegin, const wchar_t *pEnd, const wchar_t *pszKey, size_t cchKey) {
+    if (static_cast<size_t>(pEnd - pBegin) != cchKey) return false;
     for (; pBegin < pEnd; ++pBegin, ++pszKey) {
-        if (*pszKey == L'\0' || std::towlower(*pBegin) != std::towlower(*pszKey)) return false;
+        if (*pBegin != *pszKey && FoldCase(*pBegin) != FoldCase(*pszKey)) return false;
     }
-    return *pszKey == L'\0';
+    return true;
 }
 
 }  // namespace
@@ -54,6 +61,22 @@ bool SectionTexts::Load(const ProfileReader &reader) {
     return true;
 }
 
+int SectionTexts::ReadInt(const ProfileReader &reader, const wchar_t *pszKey, int nDefault) const {
+    if (!m_fLoaded || !Answers(pszKey)) return reader.ReadInt(pszKey, nDefault);
+    // The platform reads an integer entry into 30 characters too.
+    wchar_t szValue[30];
+    if (!Find(pszKey, szValue, ARRAYSIZE(szValue))) return ProfileReader::IntOrDefault(kAbsentMarker, nDefault);
+    const wchar_t *p = szValue;
+    const bool fNegative = *p == L'-';
+    if (*p == L'-' || *p == L'+') ++p;
+    int nValue = 0;
+    int cDigits = 0;
+    // Nine digits always fit an int.
+    for (; *p >= L'0' && *p <= L'9' && cDigits < 9; ++p, ++cDigits) nValue = nValue * 10 + (*p - L'0');
+    if (cDigits == 0 || *p != L'\0') return reader.ReadInt(pszKey, nDefault);
+    return ProfileReader::IntOrDefault(fNegative ? -nValue : nValue, nDefault);
+}
+
 void SectionTexts::ReadText(const ProfileReader &reader, const wchar_t *pszKey, wchar_t *pszDest) const {
     if (pszDest == nullptr) return;
     if (!m_fLoaded || !Answers(pszKey)) {
@@ -65,13 +88,14 @@ void SectionTexts::ReadText(const ProfileReader &reader, const wchar_t *pszKey, 
 
 bool SectionTexts::Find(const wchar_t *pszKey, wchar_t *pszDest, size_t cchDest) const {
     if (m_pszLines == nullptr || pszKey == nullptr || pszDest == nullptr || cchDest == 0) return false;
-    for (const wchar_t *pLine = m_pszLines; *pLine != L'\0'; pLine += LengthCchW(pLine, kSectionCch) + 1) {
-        const wchar_t *pLineEnd = pLine + LengthCchW(pLine, kSectionCch);
+    const size_t cchKey = LengthCchW(pszKey, kSectionCch);
+    for (const wchar_t *pLine = m_pszLines, *pLineEnd; *pLine != L'\0'; pLine = pLineEnd + 1) {
+        pLineEnd = pLine + LengthCchW(pLine, kSectionCch);
         const wchar_t *pEquals = pLine;
         while (pEquals < pLineEnd && *pEquals != L'=') ++pEquals;
         if (pEquals == pLineEnd) continue;
         const wchar_t *pKey = SkipBlanks(pLine, pEquals);
-        if (!SameKey(pKey, TrimEnd(pKey, pEquals), pszKey)) continue;
+        if (!SameKey(pKey, TrimEnd(pKey, pEquals), pszKey, cchKey)) continue;
         const wchar_t *pValue = SkipBlanks(pEquals + 1, pLineEnd);
         const wchar_t *pValueEnd = TrimEnd(pValue, pLineEnd);
         if (pValueEnd - pValue >= 2 && (*pValue == L'"' || *pValue == L'\'') && pValueEnd[-1] == *pValue) {

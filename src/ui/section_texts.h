@@ -36,6 +36,11 @@ public:
     // pszDest holds kProfileTextCch characters.
     void ReadText(const ProfileReader &reader, const wchar_t *pszKey, wchar_t *pszDest) const;
 
+    // What reader.ReadInt gives for pszKey. A plain decimal entry is read
+    // from the loaded section; any other form goes to the reader, so that the
+    // platform's own reading of it holds.
+    int ReadInt(const ProfileReader &reader, const wchar_t *pszKey, int nDefault) const;
+
     bool Loaded() const { return m_fLoaded; }
 
 private:
