@@ -600,7 +600,7 @@ bool Session::PressIndex(DWORD index, std::wstring *pError) {
     return true;
 }
 
-bool Session::SwitchPage(const std::wstring &pageName, std::wstring *pError) {
+bool Session::SwitchPage(const std::wstring &pageName, std::wstring *pError, bool settle) {
     if (!m_open) {
         *pError = L"no sheet is open";
         return false;
@@ -622,7 +622,7 @@ bool Session::SwitchPage(const std::wstring &pageName, std::wstring *pError) {
         return false;
     }
     SendMessageW(m_hSheet, PSM_SETCURSEL, static_cast<WPARAM>(target), 0);
-    SettleMessages();
+    if (settle) SettleMessages();
     m_env.pReport->Add(L"sheet", L"page " + std::to_wstring(target) + L" \"" + m_pageTitles[static_cast<size_t>(target)] + L"\" is current");
     return true;
 }

@@ -59,7 +59,9 @@ public:
 
     bool Select(const std::wstring &item, const std::wstring &option, std::wstring *pError);
     bool Press(const std::wstring &caption, std::wstring *pError);
-    bool SwitchPage(const std::wstring &page, std::wstring *pError);
+    // Makes a page current and, with settle, lets it finish opening (what a
+    // page does once it has painted) before returning.
+    bool SwitchPage(const std::wstring &page, std::wstring *pError, bool settle = true);
     bool Apply(std::wstring *pError);
     void Close(bool ok);
     // Interactive: shows the sheet modally; closes the session when it ends.

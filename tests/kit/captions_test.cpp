@@ -165,3 +165,110 @@ TEST(SectionTexts, AnswersWhatTheProfileApiAnswers) {
 }
 
 }  // namespace
+
+namespace {
+
+// Entries read from a loaded section answer what the reader answers, texts
+// and integers alike, whatever form the integer takes.
+TEST(SectionTexts, ReadsWhatTheReaderReads) {
+    const std::wstring lines =
+        L"One=1\r\nNeg=-3\r\nPlus=+4\r\nSpaced=  7  \r\nHex=0x10\r\nTail=12abc\r\nBig=1234567890\r\n"
+        L"Marker=305419896\r\nEmpty=\r\nQuoted=\"2\"\r\nWord=Text\r\n;Hidden=9\r\nMixed=Case\r\n";
+    ProfileReader reader;
+    reader.SetPath(WriteStringTable(L"Common", lines).c_str());
+    reader.SetSection(L"Common");
+    SectionTexts section;
+    ASSERT_TRUE(section.Load(reader));
+    const wchar_t *keys[] = {L"One",  L"Neg",    L"Plus",  L"Spaced", L"Hex",     L"Tail",  L"Big",  L"Marker",
+                             L"Empty", L"Quoted", L"Word", L";Hidden", L"mixed", L"Absent"};
+    for (const wchar_t *key : keys) {
+        for (int nDefault : {5, kAbsentMarker}) {
+            EXPECT_EQ(section.ReadInt(reader, key, nDefault), reader.ReadInt(key, nDefault)) << key << " " << nDefault;
+        }
+        wchar_t szReader[kProfileTextCch];
+        wchar_t szSection[kProfileTextCch];
+        reader.ReadText(key, szReader);
+        section.ReadText(reader, key, szSection);
+        EXPECT_STREQ(szSection, szReader) << key;
+    }
+    // Without a loaded section everything goes to the reader.
+    SectionTexts unloaded;
+    EXPECT_FALSE(unloaded.Loaded());
+    EXPECT_EQ(unloaded.ReadInt(reader, L"Neg", 0), -3);
+}
+
+// A pass that keeps its hints for later leaves the controls as the
+// immediate pass does, and the hints attached later are the same.
+TEST_F(CaptionsTest, KeptHintsMatchTheImmediatePass) {
+    const std::wstring lines =
+        L"Gray=Grau\r\nGray tooltip=Graustufen\r\nTotal=Gesamt\r\nEdit:1259 tooltip=Zahl\r\nGone tooltip=weg\r\n"
+        L"Hidden tooltip=versteckt\r\n";
+    struct Control {
+        const wchar_t *cls, *text;
+        int id, x;
+    } controls[] = {{L"STATIC", L"Gray", 1250, 5},  {L"BUTTON", L"Total", 1251, 60}, {L"EDIT", L"12", 1259, 120},
+                    {L"STATIC", L"Gone", 1252, 180}, {L"STATIC", L"Hidden", 1253, 240}};
+    TestDialog kept;
+    for (const Control &c : controls) {
+        dlg.Add(c.cls, c.text, c.id, c.x, 5, 50, 14);
+        kept.Add(c.cls, c.text, c.id, c.x, 5, 50, 14);
+    }
+    Open(lines);
+    Translate();
+
+    ModelConfig keptConfig{};
+    keptConfig.pDat = &dat;
+    keptConfig.hCurrentDlg = kept.hwnd();
+    keptConfig.dwCurrentTemplate = IDD_COPIES_SETTING;
+    SectionTexts section;
+    dat.SetDialogSection(L"Copies");
+    ASSERT_TRUE(section.Load(dat));
+    PendingHints hints;
+    {
+        const DialogControls list(kept.hwnd());
+        EXPECT_EQ(list.Count(), ARRAYSIZE(controls));
+        TranslateDialogTexts(list, &keptConfig, L"Copies", section, &hints);
+    }
+    EXPECT_EQ(keptConfig.hTooltip, nullptr);
+    EXPECT_STREQ(keptConfig.szDialogName, L"Copies");
+    DestroyWindow(GetDlgItem(kept.hwnd(), 1252));
+    ShowWindow(GetDlgItem(kept.hwnd(), 1253), SW_HIDE);
+    HWND hTooltip = CreateHintWindow(kept.hwnd());
+    ASSERT_NE(hTooltip, nullptr);
+    hints.AttachTo(kept.hwnd(), hTooltip);
+    EXPECT_EQ(hints.Count(), 0u);
+
+    for (const Control &c : controls) {
+        if (c.id == 1252) {
+            EXPECT_EQ(HintText(hTooltip, kept.hwnd(), c.id), L"<none>");
+            continue;
+        }
+        EXPECT_EQ(WindowText(GetDlgItem(kept.hwnd(), c.id)), WindowText(GetDlgItem(dlg.hwnd(), c.id))) << c.id;
+        EXPECT_EQ(HintText(hTooltip, kept.hwnd(), c.id), HintText(config.hTooltip, dlg.hwnd(), c.id)) << c.id;
+    }
+    // The control hidden before its hint came has no hint area.
+    TOOLINFOW ti = {};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = kept.hwnd();
+    ti.uId = 1253;
+    ASSERT_TRUE(SendMessageW(hTooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti)));
+    EXPECT_TRUE(IsRectEmpty(&ti.rect));
+}
+
+// Find answers what GetDlgItem answers: the dialog's own children only.
+TEST(DialogControls, FindsWhatGetDlgItemFinds) {
+    TestDialog dlg;
+    dlg.Add(L"STATIC", L"a", 10, 5, 5, 40, 14);
+    HWND hGroup = dlg.Add(L"BUTTON", L"group", 11, 5, 25, 200, 80, BS_GROUPBOX);
+    dlg.Add(L"EDIT", L"", 12, 60, 5, 40, 14);
+    HWND hNested = CreateWindowExW(0, L"STATIC", L"nested", WS_CHILD, 5, 5, 40, 14, hGroup,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(13)), nullptr, nullptr);
+    ASSERT_NE(hNested, nullptr);
+    const DialogControls list(dlg.hwnd());
+    ASSERT_TRUE(list.Complete());
+    EXPECT_EQ(list.Count(), 4u);
+    for (int id : {10, 11, 12, 13, 14}) EXPECT_EQ(list.Find(id), GetDlgItem(dlg.hwnd(), id)) << id;
+    EXPECT_EQ(list.Find(13), nullptr);
+}
+
+}  // namespace

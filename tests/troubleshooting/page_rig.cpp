@@ -262,7 +262,7 @@ bool GetPrinterValue(const wchar_t *pszName, DWORD *pdwType, std::vector<BYTE> *
     return rc == ERROR_SUCCESS;
 }
 
-OpenPage::OpenPage(bool preferences) {
+OpenPage::OpenPage(bool preferences, bool settle) {
     oemuihost::SessionEnv env;
     env.pPlugin = g_pRig->host.Plugin();
     env.hPlugin = g_pRig->host.Module();
@@ -270,7 +270,7 @@ OpenPage::OpenPage(bool preferences) {
     env.pReport = &m_report;
     m_session.reset(new oemuihost::Session(env));
     if (!m_session->Open(kPrinter, preferences ? oemuihost::SheetKind::Document : oemuihost::SheetKind::Device, false, &m_error)) return;
-    if (!m_session->SwitchPage(L"Troubleshooting", &m_error)) return;
+    if (!m_session->SwitchPage(L"Troubleshooting", &m_error, settle)) return;
     m_hPage = PropSheet_GetCurrentPageHwnd(m_session->SheetWindow());
 }
 

@@ -68,9 +68,11 @@ void DeletePrinterValue(const wchar_t *pszName);
 bool GetPrinterValue(const wchar_t *pszName, DWORD *pdwType, std::vector<BYTE> *pData);
 
 // An open sheet of the test printer with the Troubleshooting page current.
+// Without settle no message runs after the page was made current: the page
+// is as WM_INITDIALOG left it.
 class OpenPage {
 public:
-    explicit OpenPage(bool preferences = true);
+    explicit OpenPage(bool preferences = true, bool settle = true);
     ~OpenPage();
     bool ok() const { return m_hPage != nullptr; }
     HWND page() const { return m_hPage; }

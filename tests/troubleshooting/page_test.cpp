@@ -420,3 +420,56 @@ TEST_F(PageTest, TwentyOpeningsLeaveNoGdiObjectBehind) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace troublerig;
+
+LONG Width(const RECT &rc) { return rc.right - rc.left; }
+
+LONG TemplateLinkWidth(HWND hPage) {
+    RECT units = {18, 147, 18 + 142, 147 + 14};
+    MapDialogRect(hPage, &units);
+    return Width(units);
+}
+
+// The hint window with its hints and the links shrunk to their texts are not
+// seen: they come once the page has painted, or as soon as a control is used
+// or hovered. A link text too wide for its control is fitted before the page
+// shows it, or it would show wrapped.
+TEST_F(PageTest, UnseenWorkFollowsTheFirstPaint) {
+    {
+        OpenPage p(true, false);
+        ASSERT_TRUE(p.ok()) << Narrow(p.error());
+        EXPECT_EQ(p.config()->hTooltip, nullptr);
+        EXPECT_EQ(Width(p.Rect(IDC_TS_LINK_1)), TemplateLinkWidth(p.page()));
+        SendMessageW(p.page(), WM_SETCURSOR, reinterpret_cast<WPARAM>(p.page()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        ASSERT_NE(p.config()->hTooltip, nullptr);
+        EXPECT_GT(SendMessageW(p.config()->hTooltip, TTM_GETTOOLCOUNT, 0, 0), 10);
+        EXPECT_LT(Width(p.Rect(IDC_TS_LINK_1)), TemplateLinkWidth(p.page()));
+    }
+    {
+        OpenPage p(true, false);
+        ASSERT_TRUE(p.ok()) << Narrow(p.error());
+        // Left alone, the page finishes from its timer.
+        const DWORD start = GetTickCount();
+        while (p.config()->hTooltip == nullptr && GetTickCount() - start < 2000) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+        ASSERT_NE(p.config()->hTooltip, nullptr);
+        EXPECT_LT(Width(p.Rect(IDC_TS_LINK_1)), TemplateLinkWidth(p.page()));
+    }
+    SetModelValue(L"TLXEN.DAT", L"Troubleshooting Dialog", L"URL_2",
+                  L"A link text far too long for the control that shows it on the page");
+    {
+        OpenPage p(true, false);
+        ASSERT_TRUE(p.ok()) << Narrow(p.error());
+        EXPECT_EQ(p.config()->hTooltip, nullptr);
+        EXPECT_GT(Width(p.Rect(IDC_TS_LINK_2)), TemplateLinkWidth(p.page()));
+        EXPECT_EQ(Width(p.Rect(IDC_TS_LINK_1)), TemplateLinkWidth(p.page()));
+    }
+}
+
+}  // namespace
