@@ -52,6 +52,27 @@ bool ReadAddressValue(HKEY hKey, const wchar_t *pszName, wchar_t *pszDest) {
     return true;
 }
 
+// One resolution handed to a thread: shared by the waiting caller and the
+// thread, freed by whichever lets go last.
+struct ResolveJob {
+    volatile LONG cRefs;
+    HMODULE hModule;  // keeps this code loaded while the thread runs it
+    wchar_t szHostName[kAddressCch];
+    wchar_t szAddress[kAddressCch];
+};
+
+void ReleaseJob(ResolveJob *pJob) {
+    if (InterlockedDecrement(&pJob->cRefs) == 0) HeapFree(GetProcessHeap(), 0, pJob);
+}
+
+DWORD WINAPI ResolveThread(void *pParameter) {
+    auto *pJob = static_cast<ResolveJob *>(pParameter);
+    ResolveHostName(pJob->szHostName, pJob->szAddress);
+    const HMODULE hModule = pJob->hModule;
+    ReleaseJob(pJob);
+    FreeLibraryAndExitThread(hModule, 0);
+}
+
 }  // namespace
 
 GlobalMemory ReadPrinterInfo2(HANDLE hPrinter) {
@@ -88,7 +109,7 @@ int LookupPortAddress(const wchar_t *pszPortName, wchar_t *pszAddress) {
         if (ReadAddressValue(key.get(), L"IPAddress", pszAddress) && pszAddress[0] == L'\0') {
             wchar_t szHostName[kAddressCch] = {};
             if (ReadAddressValue(key.get(), L"HostName", szHostName) && szHostName[0] != L'\0') {
-                ResolveHostName(szHostName, pszAddress);
+                ResolveHostNameWithin(szHostName, pszAddress, kResolveWaitMs);
             }
         }
         return 1;
@@ -96,6 +117,36 @@ int LookupPortAddress(const wchar_t *pszPortName, wchar_t *pszAddress) {
 
     if (!OpenPortKey(kMakerPortKeyFormat, pszPortName, &key)) return 0;
     return ReadAddressValue(key.get(), L"IP", pszAddress) ? 1 : 0;
+}
+
+void ResolveHostNameWithin(const wchar_t *pszHostName, wchar_t *pszAddress, DWORD dwWaitMs) {
+    if (pszHostName == nullptr || pszAddress == nullptr) return;
+    // A name cut to fit is another name: one that does not fit is no host's.
+    if (LengthCchW(pszHostName, kAddressCch) >= kAddressCch) return;
+    auto *pJob = static_cast<ResolveJob *>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(ResolveJob)));
+    if (pJob == nullptr) {
+        ResolveHostName(pszHostName, pszAddress);
+        return;
+    }
+    CopyCchW(pJob->szHostName, kAddressCch, pszHostName);
+    CopyCchW(pJob->szAddress, kAddressCch, pszAddress);
+    pJob->cRefs = 2;
+    HANDLE hThread = nullptr;
+    if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&ResolveThread),
+                           &pJob->hModule)) {
+        hThread = CreateThread(nullptr, 0, ResolveThread, pJob, 0, nullptr);
+        if (hThread == nullptr) FreeLibrary(pJob->hModule);
+    }
+    if (hThread == nullptr) {
+        // No thread to wait for: resolve here, as the lookup always could.
+        HeapFree(GetProcessHeap(), 0, pJob);
+        ResolveHostName(pszHostName, pszAddress);
+        return;
+    }
+    const bool fDone = WaitForSingleObject(hThread, dwWaitMs) == WAIT_OBJECT_0;
+    CloseHandle(hThread);
+    if (fDone) CopyCchW(pszAddress, kAddressCch, pJob->szAddress);
+    ReleaseJob(pJob);
 }
 
 void ResolveHostName(const wchar_t *pszHostName, wchar_t *pszAddress) {

@@ -32,4 +32,15 @@ int LookupPortAddress(const wchar_t *pszPortName, wchar_t *pszAddress);
 // resolver lists; leaves pszAddress as it was when there is none.
 void ResolveHostName(const wchar_t *pszHostName, wchar_t *pszAddress);
 
+// How long a port lookup waits for the resolver. The lookup runs on the
+// thread of the user interface that asks, and a name server that does not
+// answer would hold it for the resolver's whole timeout (ten seconds and
+// more); a name that takes longer counts as unknown.
+constexpr DWORD kResolveWaitMs = 1000;
+
+// ResolveHostName on a thread of its own, waited for at most dwWaitMs. Past
+// that, pszAddress stays as it was and the resolver ends on its own, keeping
+// the module loaded until it has.
+void ResolveHostNameWithin(const wchar_t *pszHostName, wchar_t *pszAddress, DWORD dwWaitMs);
+
 }  // namespace oemui

@@ -191,3 +191,50 @@ TEST(ResolveHostName, KeepsTheLastIpv4AddressOrLeavesTheBuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+DWORD g_dwResolverDelayMs = 0;
+LONG g_cResolverCalls = 0;
+
+hostent *WINAPI SlowGetHostByName(const char *) {
+    InterlockedIncrement(&g_cResolverCalls);
+    Sleep(g_dwResolverDelayMs);
+    g_entry.h_addr_list = g_list.data();
+    return &g_entry;
+}
+
+// The user interface waits for the resolver only so long: a name server that
+// does not answer leaves the address unknown instead of freezing the caller.
+TEST(ResolveHostName, WaitsOnlySoLongForTheResolver) {
+    testsupport::ImportPatch patch(GetModuleHandleW(nullptr), nullptr, "gethostbyname",
+                                   reinterpret_cast<void *>(&SlowGetHostByName));
+    ASSERT_TRUE(patch.Active());
+    g_addrs[0].s_addr = htonl(0x0A000001);
+    g_list = {reinterpret_cast<char *>(&g_addrs[0]), nullptr};
+    g_entry = hostent();
+    g_entry.h_addrtype = AF_INET;
+    g_entry.h_length = 4;
+    struct Case {
+        DWORD dwDelayMs, dwWaitMs;
+        const wchar_t *pszExpected;
+    } const cases[] = {{0, 2000, L"10.0.0.1"}, {1500, 100, L"keep"}};
+    for (const Case &c : cases) {
+        g_dwResolverDelayMs = c.dwDelayMs;
+        wchar_t szAddress[kAddressCch] = L"keep";
+        const DWORD start = GetTickCount();
+        ResolveHostNameWithin(L"printer.example", szAddress, c.dwWaitMs);
+        EXPECT_LT(GetTickCount() - start, c.dwWaitMs + 500) << c.dwDelayMs;
+        EXPECT_STREQ(szAddress, c.pszExpected) << c.dwDelayMs;
+    }
+    // A name too long to be a host's is not looked up.
+    const LONG cCalls = g_cResolverCalls;
+    wchar_t szAddress[kAddressCch] = L"keep";
+    ResolveHostNameWithin(std::wstring(kAddressCch, L'h').c_str(), szAddress, 100);
+    EXPECT_STREQ(szAddress, L"keep");
+    EXPECT_EQ(g_cResolverCalls, cCalls);
+    // The slow resolver ends on its own before the patch goes.
+    Sleep(1600);
+}
+
+}  // namespace
