@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "dialogs/push_buttons.h"
-#include "plugin/module_state.h"
+#include "module/module_state.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
 

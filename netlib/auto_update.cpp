@@ -4,7 +4,7 @@
 #include <new>
 
 #include "common/bounded_format.h"
-#include "optiontree/port_address.h"
+#include "settings/port_address.h"
 
 namespace oemun {
 namespace {

@@ -1,14 +1,12 @@
-// Copies Setting: splits the job's copies into greyscale copies, which the
-// user edits, and colour copies, the rest. OK leaves both in the context
-// record; the option callback carries them into the device mode.
-#include "dialogs/push_buttons.h"
+#include "dialogs/copies_dialog.h"
 
 #include <commctrl.h>
 
+#include "kit/oemkit.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
-#include "troubleshooting/html_help.h"
 #include "ui/captions.h"
+#include "ui/html_help.h"
 #include "ui/modal_dialog.h"
 
 namespace oemui {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "dialogs/credentials.h"
+#include "dialogs/passcode_dialog.h"
 #include "settings/model_config.h"
 
 namespace oemui {

@@ -3,13 +3,13 @@
 #include <winspool.h>
 
 #include "common/bounded_format.h"
-#include "dialogs/credentials.h"
 #include "dialogs/input_filters.h"
-#include "dialogs/push_buttons.h"
-#include "optiontree/printer_values.h"
+#include "dialogs/passcode_dialog.h"
+#include "kit/oemkit.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
-#include "troubleshooting/html_help.h"
+#include "settings/printer_values.h"
+#include "ui/html_help.h"
 #include "ui/modal_dialog.h"
 
 namespace oemui {

@@ -8,8 +8,14 @@
 
 namespace oemui {
 
+struct ModelConfig;
+
 // Dialog procedure of templates 3044 and 3505; the creation parameter is the
 // printer sheet's context record.
 INT_PTR CALLBACK JobAccountingDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+// Runs the dialog owned by hOwner on the printer sheet's context record;
+// nothing opens without the model's files. Returns CPSUICB_ACTION_NONE.
+LONG ShowJobAccountingDialog(HWND hOwner, ModelConfig *pConfig);
 
 }  // namespace oemui

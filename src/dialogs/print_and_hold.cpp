@@ -5,13 +5,13 @@
 #include <cwchar>
 
 #include "common/bounded_format.h"
-#include "dialogs/credentials.h"
 #include "dialogs/input_filters.h"
-#include "dialogs/push_buttons.h"
+#include "dialogs/passcode_dialog.h"
+#include "kit/oemkit.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
 #include "settings/private_devmode.h"
-#include "troubleshooting/html_help.h"
+#include "ui/html_help.h"
 #include "ui/layout.h"
 #include "ui/modal_dialog.h"
 

@@ -13,4 +13,9 @@ struct ModelConfig;
 // document sheet's context record.
 INT_PTR CALLBACK PrintAndHoldDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
+// Runs the dialog owned by hOwner on the document sheet's context record;
+// nothing opens without the job's block and the model's files. Returns
+// CPSUICB_ACTION_NONE: the dialog writes the block itself.
+LONG ShowPrintAndHoldDialog(HWND hOwner, ModelConfig *pConfig);
+
 }  // namespace oemui

@@ -1,5 +1,9 @@
 #include "dialogs/push_buttons.h"
 
+#include "dialogs/copies_dialog.h"
+#include "dialogs/job_accounting.h"
+#include "dialogs/print_and_hold.h"
+
 namespace oemui {
 namespace {
 

@@ -8,16 +8,8 @@
 
 namespace oemui {
 
-struct ModelConfig;
-
 LONG APIENTRY PrintAndHoldButtonCallback(PCPSUICBPARAM pCallbackParam);
 LONG APIENTRY CopiesButtonCallback(PCPSUICBPARAM pCallbackParam);
 LONG APIENTRY JobAccountingButtonCallback(PCPSUICBPARAM pCallbackParam);
-
-// The dialogs behind the buttons. Each returns the action for the option
-// tree (CPSUICB_ACTION_NONE or CPSUICB_ACTION_OPTIF_CHANGED).
-LONG ShowPrintAndHoldDialog(HWND hOwner, ModelConfig *pConfig);
-LONG ShowCopiesSettingDialog(HWND hOwner, ModelConfig *pConfig);
-LONG ShowJobAccountingDialog(HWND hOwner, ModelConfig *pConfig);
 
 }  // namespace oemui

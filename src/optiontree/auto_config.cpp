@@ -6,12 +6,13 @@
 
 #include "common/bounded_format.h"
 #include "common/handles.h"
+#include "module/activation_context.h"
+#include "module/module_state.h"
 #include "optiontree/driver_item.h"
-#include "optiontree/port_address.h"
-#include "plugin/activation_context.h"
-#include "plugin/module_state.h"
 #include "settings/driver_info.h"
 #include "settings/model_config.h"
+#include "settings/port_address.h"
+#include "settings/printer_values.h"
 
 namespace oemui {
 namespace {
@@ -168,9 +169,7 @@ void ApplySwitchedOption(const OEMCUIPPARAM *pParam, IPrintOemDriverUI *pDriverU
     const char *pszName = sAnswer != 0 ? option.pszOnName : option.pszOffName;
     if (!SetItemSelection(pParam, pDriverUI, pItem, pszKeyword, sAnswer, pszName)) return;
     if (option.fStoreDiskSetting) {
-        DWORD dwValue = static_cast<DWORD>(sAnswer);
-        SetPrinterDataW(pParam->hPrinter, const_cast<wchar_t *>(L"HDD_SETTING"), REG_DWORD,
-                        reinterpret_cast<BYTE *>(&dwValue), sizeof(dwValue));
+        SetPrinterDword(pParam->hPrinter, kHddSettingValue, static_cast<DWORD>(sAnswer));
     }
 }
 

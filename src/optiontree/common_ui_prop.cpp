@@ -6,8 +6,8 @@
 #include "optiontree/disk_rule.h"
 #include "optiontree/driver_item.h"
 #include "optiontree/option_callback.h"
-#include "optiontree/printer_values.h"
 #include "settings/model_config.h"
+#include "settings/printer_values.h"
 #include "settings/private_devmode.h"
 
 #include <winspool.h>
@@ -147,12 +147,8 @@ void DisableLockedItems(POEMCUIPPARAM pParam, BYTE bLockFlags) {
 // rendering side reads a 4-byte number there.
 void EnsureHddSetting(HANDLE hPrinter) {
     if (hPrinter == nullptr) return;
-    DWORD dwType = 0;
     DWORD dwData = 0;
-    DWORD cbNeeded = 0;
-    const DWORD dwResult = GetPrinterDataW(hPrinter, const_cast<LPWSTR>(kHddSettingValue), &dwType,
-                                           reinterpret_cast<BYTE *>(&dwData), sizeof(dwData), &cbNeeded);
-    if (dwResult != ERROR_SUCCESS || dwType != REG_DWORD || cbNeeded != sizeof(DWORD))
+    if (!GetPrinterDword(hPrinter, kHddSettingValue, &dwData))
         SetPrinterDword(hPrinter, kHddSettingValue, kInitialHddSetting);
 }
 

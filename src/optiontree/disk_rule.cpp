@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "optiontree/driver_item.h"
-#include "optiontree/printer_values.h"
 #include "settings/model_config.h"
+#include "settings/printer_values.h"
 
 namespace oemui {
 namespace {

@@ -7,8 +7,8 @@
 #include "optiontree/auto_config.h"
 #include "optiontree/disk_rule.h"
 #include "optiontree/driver_item.h"
-#include "optiontree/printer_values.h"
 #include "settings/model_config.h"
+#include "settings/printer_values.h"
 #include "settings/private_devmode.h"
 
 namespace oemui {

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "kit/oemkit.h"
-#include "plugin/module_state.h"
+#include "module/module_state.h"
 #include "plugin/oemui_plugin.h"
 
 namespace oemui {

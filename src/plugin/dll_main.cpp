@@ -1,9 +1,9 @@
 // The module's entry point and its two exports.
 #include <windows.h>
 
-#include "plugin/activation_context.h"
+#include "module/activation_context.h"
+#include "module/module_state.h"
 #include "plugin/class_factory.h"
-#include "plugin/module_state.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID) {
     switch (dwReason) {

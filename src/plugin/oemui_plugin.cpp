@@ -1,8 +1,8 @@
 #include "plugin/oemui_plugin.h"
 
 #include "common/bounded_format.h"
+#include "module/module_state.h"
 #include "optiontree/common_ui_prop.h"
-#include "plugin/module_state.h"
 #include "plugin/property_sheets.h"
 #include "settings/private_devmode.h"
 #include "settings/user_store.h"

@@ -3,9 +3,9 @@
 #include <prsht.h>
 
 #include "common/bounded_format.h"
+#include "module/activation_context.h"
+#include "module/module_state.h"
 #include "optiontree/option_callback.h"
-#include "plugin/activation_context.h"
-#include "plugin/module_state.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
 #include "settings/private_devmode.h"

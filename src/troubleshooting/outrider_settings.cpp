@@ -8,6 +8,7 @@
 #include "common/bounded_format.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
+#include "settings/printer_values.h"
 #include "ui/captions.h"
 #include "ui/layout.h"
 #include "ui/modal_dialog.h"
@@ -24,17 +25,12 @@ ModelConfig *DialogContext(HWND hDlg) {
     return reinterpret_cast<ModelConfig *>(GetWindowLongPtrW(hDlg, GWLP_USERDATA));
 }
 
-void WritePrinterDword(HANDLE hPrinter, const wchar_t *pszName, DWORD dwValue) {
-    SetPrinterDataW(hPrinter, const_cast<LPWSTR>(pszName), REG_DWORD, reinterpret_cast<BYTE *>(&dwValue),
-                    sizeof(dwValue));
-}
-
 // The stored value when it is usable, else the default, which is then stored
 // so that the alert tool and the next opening see the same thing.
 DWORD ReadOrRepair(HANDLE hPrinter, const wchar_t *pszName, DWORD dwMin, DWORD dwMax, DWORD dwDefault) {
     DWORD dwValue = 0;
-    if (ReadPrinterDword(hPrinter, pszName, &dwValue) && dwValue >= dwMin && dwValue <= dwMax) return dwValue;
-    WritePrinterDword(hPrinter, pszName, dwDefault);
+    if (GetPrinterDword(hPrinter, pszName, &dwValue) && dwValue >= dwMin && dwValue <= dwMax) return dwValue;
+    SetPrinterDword(hPrinter, pszName, dwDefault);
     return dwDefault;
 }
 
@@ -80,8 +76,8 @@ void OnOk(HWND hDlg, const ModelConfig *pConfig) {
     // Enter confirms without leaving the field, so the field may still hold
     // what leaving it would have corrected.
     const DWORD dwInterval = ClampOutriderInterval(fNumber ? uTyped : 0);
-    WritePrinterDword(pConfig->hPrinter, kEnableValue, dwEnable);
-    WritePrinterDword(pConfig->hPrinter, kIntervalValue, dwInterval);
+    SetPrinterDword(pConfig->hPrinter, kEnableValue, dwEnable);
+    SetPrinterDword(pConfig->hPrinter, kIntervalValue, dwInterval);
     EndDialog(hDlg, IDOK);
 }
 
@@ -138,22 +134,6 @@ DWORD ClampOutriderInterval(LONGLONG llTyped) {
     if (llTyped < static_cast<LONGLONG>(kOutriderIntervalMin)) return kOutriderIntervalMin;
     if (llTyped > static_cast<LONGLONG>(kOutriderIntervalMax)) return kOutriderIntervalMax;
     return static_cast<DWORD>(llTyped);
-}
-
-bool ReadPrinterDword(HANDLE hPrinter, const wchar_t *pszName, DWORD *pdwValue) {
-    if (hPrinter == nullptr || pszName == nullptr || pdwValue == nullptr) return false;
-    // Room for more than a DWORD, so that a longer value is seen as such
-    // rather than failing as "more data".
-    BYTE data[16] = {};
-    DWORD dwType = 0;
-    DWORD cbNeeded = 0;
-    if (GetPrinterDataW(hPrinter, const_cast<LPWSTR>(pszName), &dwType, data, sizeof(data), &cbNeeded) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    if (dwType != REG_DWORD || cbNeeded != sizeof(DWORD)) return false;
-    CopyMemory(pdwValue, data, sizeof(DWORD));
-    return true;
 }
 
 INT_PTR RunOutriderSettingsDialog(HWND hOwner, ModelConfig *pConfig) {

@@ -17,10 +17,6 @@ constexpr DWORD kOutriderIntervalMax = 60;
 // or unreadable) gives the minimum, anything above the maximum the maximum.
 DWORD ClampOutriderInterval(LONGLONG llTyped);
 
-// Reads a REG_DWORD printer value of exactly 4 bytes; false for a missing
-// value or one of another type or size.
-bool ReadPrinterDword(HANDLE hPrinter, const wchar_t *pszName, DWORD *pdwValue);
-
 // Runs the alert settings dialog (3027, or 3502 on right-to-left systems)
 // owned by hOwner. Returns 1 for OK, 2 for Cancel.
 INT_PTR RunOutriderSettingsDialog(HWND hOwner, ModelConfig *pConfig);

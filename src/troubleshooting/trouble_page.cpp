@@ -6,9 +6,10 @@
 
 #include "about/about_dialog.h"
 #include "common/bounded_format.h"
-#include "optiontree/port_address.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
+#include "settings/host_address.h"
+#include "settings/port_address.h"
 #include "troubleshooting/diagnostic_pages.h"
 #include "troubleshooting/outrider_settings.h"
 #include "troubleshooting/web_links.h"
@@ -108,7 +109,7 @@ void RemoveAlertGroup(HWND hDlg, const ModelConfig *pConfig) {
 void FindPrinterAddress(ModelConfig *pConfig) {
     ZeroMemory(pConfig->szPrinterAddress, sizeof(pConfig->szPrinterAddress));
     if (GetPrinterAddress(pConfig->hPrinter, pConfig->szPrinterAddress) == 0 ||
-        !IsHostAddress(pConfig->szPrinterAddress)) {
+        ClassifyHostAddress(pConfig->szPrinterAddress) == HostAddressKind::kNone) {
         ZeroMemory(pConfig->szPrinterAddress, sizeof(pConfig->szPrinterAddress));
     }
 }

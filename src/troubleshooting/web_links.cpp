@@ -7,7 +7,7 @@
 #include "common/bounded_format.h"
 #include "common/model_text.h"
 #include "settings/model_config.h"
-#include "troubleshooting/html_help.h"
+#include "ui/html_help.h"
 
 namespace oemui {
 namespace {
@@ -17,14 +17,6 @@ constexpr wchar_t kFallbackBrowser[] = L"IEXPLORE.EXE";
 constexpr wchar_t kLastTopicValue[] = L"POutrider_LastInfo";
 // What the alert tool's value is read into; the text keeps one less.
 constexpr DWORD kLastTopicCb = 520;
-constexpr wchar_t kHostPunctuation[] = L".-_:[]";
-
-bool IsHostCharacter(wchar_t c) {
-    if ((c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9')) return true;
-    for (wchar_t p : kHostPunctuation)
-        if (p != L'\0' && c == p) return true;
-    return false;
-}
 
 bool HasQuoteOrControl(const wchar_t *psz) {
     for (; *psz != L'\0'; ++psz)
@@ -52,15 +44,6 @@ bool IsWebTarget(const wchar_t *pszTarget) {
     if (pszTarget == nullptr) return false;
     for (const wchar_t *pszPrefix : kWebPrefixes)
         if (StrCmpNIW(pszTarget, pszPrefix, lstrlenW(pszPrefix)) == 0) return true;
-    return false;
-}
-
-bool IsHostAddress(const wchar_t *pszAddress) {
-    if (pszAddress == nullptr || pszAddress[0] == L'\0') return false;
-    for (size_t i = 0; i < kLinkAddressCch; ++i) {
-        if (pszAddress[i] == L'\0') return true;
-        if (!IsHostCharacter(pszAddress[i])) return false;
-    }
     return false;
 }
 

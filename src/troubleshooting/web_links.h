@@ -23,10 +23,6 @@ bool IsEmbeddedPageTarget(const wchar_t *pszTarget);
 // "https://" (any case). Anything else could start a program or a document.
 bool IsWebTarget(const wchar_t *pszTarget);
 
-// True when the address is a usable host name or IP address: not empty, and
-// only letters, digits, ".", "-", "_", ":", "[" and "]".
-bool IsHostAddress(const wchar_t *pszAddress);
-
 // The address a link opens: for an embedded-page target the printer address
 // in place of the "%s" after "http://" ("%%" gives "%", every other "%" stays
 // as written); any other target as it stands. Cut to cchDest - 1.

@@ -5,8 +5,8 @@
 
 #include "common/bounded_format.h"
 #include "common/model_text.h"
-#include "plugin/activation_context.h"
-#include "plugin/module_state.h"
+#include "module/activation_context.h"
+#include "module/module_state.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
 #include "ui/language.h"

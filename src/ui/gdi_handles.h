@@ -1,5 +1,5 @@
 // Owners for the GDI objects pages and dialogs create: memory device
-// contexts, bitmaps, fonts and brushes, and the selection of an object into
+// contexts, bitmaps and fonts, and the selection of an object into
 // a device context. A dialog deletes everything it creates, on every path.
 #pragma once
 
@@ -18,7 +18,6 @@ struct GdiObjectTraits {
 };
 using GdiBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using GdiFont = UniqueHandle<GdiObjectTraits<HFONT>>;
-using GdiBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 
 struct MemoryDCTraits {
     using Handle = HDC;
@@ -51,22 +50,6 @@ public:
 private:
     HDC m_hdc;
     HGDIOBJ m_hPrevious;
-};
-
-// A window's device context from GetDC, released to its window.
-class WindowDC {
-public:
-    explicit WindowDC(HWND hWnd) : m_hWnd(hWnd), m_hdc(GetDC(hWnd)) {}
-    ~WindowDC() {
-        if (m_hdc != nullptr) ReleaseDC(m_hWnd, m_hdc);
-    }
-    WindowDC(const WindowDC &) = delete;
-    WindowDC &operator=(const WindowDC &) = delete;
-    HDC get() const { return m_hdc; }
-
-private:
-    HWND m_hWnd;
-    HDC m_hdc;
 };
 
 }  // namespace oemui

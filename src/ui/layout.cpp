@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "plugin/module_state.h"
+#include "module/module_state.h"
 #include "settings/model_config.h"
 #include "ui/gdi_handles.h"
 
@@ -80,7 +80,6 @@ void ShowOrMoveControl(HWND hDlg, int id, int nMode, const POINT *pOffset, const
         OffsetRect(&rc, pOffset->x, pOffset->y);
         MoveWindow(hControl, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
     }
-    if (nMode == kKeepVisibility) return;
     const bool bShow = nMode != kHide;
     ShowWindow(hControl, bShow ? SW_SHOW : SW_HIDE);
     if (pConfig != nullptr) UpdateStaticHintArea(hDlg, hControl, pConfig->hTooltip, bShow);

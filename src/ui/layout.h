@@ -10,7 +10,6 @@ namespace oemui {
 struct ModelConfig;
 
 // Modes of ShowOrMoveControl / ShowOrMoveGroup.
-constexpr int kKeepVisibility = -1;
 constexpr int kHide = 0;
 constexpr int kShow = 1;
 

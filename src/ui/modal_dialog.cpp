@@ -1,7 +1,7 @@
 #include "ui/modal_dialog.h"
 
-#include "plugin/activation_context.h"
-#include "plugin/module_state.h"
+#include "module/activation_context.h"
+#include "module/module_state.h"
 #include "ui/language.h"
 
 namespace oemui {

@@ -10,7 +10,7 @@
 #include "common/bounded_format.h"
 #include "settings/model_config.h"
 #include "support/import_patch.h"
-#include "troubleshooting/html_help.h"
+#include "ui/html_help.h"
 
 using namespace oemui;
 

@@ -49,7 +49,7 @@ TEST(Layout, OffsetMovesOneControlOntoAnotherInBothLayouts) {
         HWND hA = dlg.Add(L"BUTTON", L"A", 101, 10, 15, 60, 20);
         HWND hB = dlg.Add(L"BUTTON", L"B", 102, 150, 90, 40, 25);
         const POINT offset = ControlOffset(dlg.hwnd(), 101, 102);
-        ShowOrMoveControl(dlg.hwnd(), 102, kKeepVisibility, &offset, nullptr);
+        ShowOrMoveControl(dlg.hwnd(), 102, kShow, &offset, nullptr);
         EXPECT_EQ(RectInParent(hB).left, RectInParent(hA).left);
         EXPECT_EQ(RectInParent(hB).top, RectInParent(hA).top);
         // On screen the dialog's leading edge is the right one when mirrored.

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "module/activation_context.h"
+#include "module/module_state.h"
 #include "optiontree/auto_config.h"
-#include "plugin/activation_context.h"
-#include "plugin/module_state.h"
 #include "settings/model_config.h"
 #include "support/import_patch.h"
 #include "unit/fake_spooler.h"

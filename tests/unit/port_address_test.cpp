@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/handles.h"
-#include "optiontree/port_address.h"
+#include "settings/port_address.h"
 #include "support/import_patch.h"
 #include "unit/fake_spooler.h"
 

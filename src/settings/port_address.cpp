@@ -1,7 +1,7 @@
 // winsock2.h must come before anything that pulls in windows.h.
 #include <winsock2.h>
 
-#include "optiontree/port_address.h"
+#include "settings/port_address.h"
 
 #include <winspool.h>
 

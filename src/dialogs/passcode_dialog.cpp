@@ -1,4 +1,4 @@
-#include "dialogs/credentials.h"
+#include "dialogs/passcode_dialog.h"
 
 #include <cwchar>
 

@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "dialogs/credentials.h"
+#include "dialogs/passcode_dialog.h"
 #include "dialogs/dialog_rig.h"
 #include "resources/resource_ids.h"
 #include "settings/profile_reader.h"

@@ -1,4 +1,4 @@
-#include "plugin/module_state.h"
+#include "module/module_state.h"
 
 namespace oemui {
 namespace {

@@ -1,4 +1,4 @@
-#include "optiontree/printer_values.h"
+#include "settings/printer_values.h"
 
 #include <winspool.h>
 
@@ -7,15 +7,18 @@
 namespace oemui {
 
 bool GetPrinterDword(HANDLE hPrinter, const wchar_t *pszValue, DWORD *pdwData) {
-    if (hPrinter == nullptr || pdwData == nullptr) return false;
+    if (hPrinter == nullptr || pszValue == nullptr || pdwData == nullptr) return false;
+    // Room for more than a DWORD, so that a longer value is seen as such
+    // rather than failing as "more data".
+    BYTE data[16] = {};
     DWORD dwType = 0;
-    DWORD dwData = 0;
     DWORD cbNeeded = 0;
-    if (GetPrinterDataW(hPrinter, const_cast<LPWSTR>(pszValue), &dwType, reinterpret_cast<BYTE *>(&dwData),
-                        sizeof(dwData), &cbNeeded) != ERROR_SUCCESS) {
+    if (GetPrinterDataW(hPrinter, const_cast<LPWSTR>(pszValue), &dwType, data, sizeof(data), &cbNeeded) !=
+        ERROR_SUCCESS) {
         return false;
     }
-    *pdwData = dwData;
+    if (dwType != REG_DWORD || cbNeeded != sizeof(DWORD)) return false;
+    CopyMemory(pdwData, data, sizeof(DWORD));
     return true;
 }
 

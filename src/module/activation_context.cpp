@@ -1,6 +1,6 @@
-#include "plugin/activation_context.h"
+#include "module/activation_context.h"
 
-#include "plugin/module_state.h"
+#include "module/module_state.h"
 
 namespace oemui {
 namespace {

@@ -1,4 +1,4 @@
-#include "troubleshooting/html_help.h"
+#include "ui/html_help.h"
 
 #include "common/bounded_format.h"
 #include "common/handles.h"

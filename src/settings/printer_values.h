@@ -1,6 +1,6 @@
-// Printer-data values the option tree reads and writes, with the one form
-// each is stored in. Failures are silent: a value that cannot be read is
-// absent, one that cannot be written is left as it was.
+// Printer-data values the plug-in reads and writes, each in the one form it is
+// stored in. Failures are silent: a value that cannot be read is absent, one
+// that cannot be written is left as it was.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +12,8 @@ constexpr wchar_t kOemUiValue[] = L"OEMUI_VALUE";
 constexpr wchar_t kJobAccountIdValue[] = L"JOBACCOUNT_ID";
 constexpr wchar_t kJobAccountPwValue[] = L"JOBACCOUNT_PW";
 
-// A 4-byte REG_DWORD; false when it cannot be read.
+// A REG_DWORD of exactly 4 bytes; false for a missing value and for one of
+// any other type or size (a 4-byte string is not a number).
 bool GetPrinterDword(HANDLE hPrinter, const wchar_t *pszValue, DWORD *pdwData);
 void SetPrinterDword(HANDLE hPrinter, const wchar_t *pszValue, DWORD dwData);
 
