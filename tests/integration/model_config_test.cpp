@@ -12,6 +12,7 @@
 #include "common/handles.h"
 #include "integration/settings_rig.h"
 #include "settings/driver_info.h"
+#include "settings/printer_values.h"
 #include "settings/user_store.h"
 #include "support/import_patch.h"
 
@@ -439,3 +440,38 @@ TEST_F(ModelConfigTest, OptionTreeContextReturnsAutoConfigurationAndDropsItsReco
 }
 
 }  // namespace
+
+// Every printer-data number the plug-in keeps is a 4-byte REG_DWORD; a value
+// of the same size but another type (a two-character string) is no number,
+// and neither is a DWORD-typed value of another size.
+TEST_F(ModelConfigTest, PrinterDwordTakesOnlyAFourByteDword) {
+    HANDLE hPrinter = nullptr;
+    ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(kScratch), &hPrinter, nullptr));
+    const struct {
+        DWORD dwType;
+        std::vector<BYTE> data;
+        bool bRead;
+    } cases[] = {
+        {REG_DWORD, {0x2A, 0, 0, 0}, true},
+        {REG_BINARY, {0x2A, 0, 0, 0}, false},
+        {REG_SZ, {'a', 0, 'b', 0}, false},
+        {REG_DWORD, {0x2A, 0, 0, 0, 0, 0, 0, 0}, false},
+        {REG_DWORD, {0x2A, 0}, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.dwType << ", " << c.data.size() << " bytes");
+        ASSERT_EQ(SetPrinterDataW(hPrinter, const_cast<LPWSTR>(L"OEMUI_TEST_DWORD"), c.dwType,
+                                  const_cast<BYTE *>(c.data.data()), static_cast<DWORD>(c.data.size())),
+                  static_cast<DWORD>(ERROR_SUCCESS));
+        DWORD dw = 0xdeadbeef;
+        EXPECT_EQ(oemui::GetPrinterDword(hPrinter, L"OEMUI_TEST_DWORD", &dw), c.bRead);
+        EXPECT_EQ(dw, c.bRead ? 0x2Au : 0xdeadbeefu);
+    }
+    DWORD dw = 0xdeadbeef;
+    EXPECT_FALSE(oemui::GetPrinterDword(hPrinter, L"OEMUI_NO_SUCH_VALUE", &dw));
+    EXPECT_EQ(dw, 0xdeadbeefu);
+    oemui::SetPrinterDword(hPrinter, L"OEMUI_TEST_DWORD", 7);
+    EXPECT_TRUE(oemui::GetPrinterDword(hPrinter, L"OEMUI_TEST_DWORD", &dw));
+    EXPECT_EQ(dw, 7u);
+    ClosePrinter(hPrinter);
+}
