@@ -15,3 +15,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Every Windows executable the build makes (tests, benchmarks, the emulator)
 # runs under Wine in a private prefix inside the build tree.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-exec.sh)
+
+# Several build trees of one machine (worktrees side by side) share compiled
+# objects through ccache when it is there; the build does not need it.
+find_program(OEMUI_CCACHE ccache)
+if(OEMUI_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${OEMUI_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${OEMUI_CCACHE})
+endif()
