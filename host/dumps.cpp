@@ -40,18 +40,6 @@ std::wstring DescribeValue(DWORD type, const BYTE *pData, DWORD cb) {
     }
 }
 
-std::wstring ModelIniPath(HANDLE hPrinter) {
-    DWORD cbNeeded = 0;
-    GetPrinterDriverW(hPrinter, nullptr, 2, nullptr, 0, &cbNeeded);
-    if (cbNeeded == 0) return std::wstring();
-    std::vector<BYTE> info(cbNeeded, 0);
-    if (!GetPrinterDriverW(hPrinter, nullptr, 2, info.data(), cbNeeded, &cbNeeded)) return std::wstring();
-    const wchar_t *pszData = reinterpret_cast<DRIVER_INFO_2W *>(info.data())->pDataFile;
-    if (pszData == nullptr) return std::wstring();
-    std::wstring path(pszData, oemui::LengthCchW(pszData, MAX_PATH));
-    return path.substr(0, path.find(L'.')) + L"u.INI";
-}
-
 bool ReadRegText(HKEY root, const std::wstring &key, const std::wstring &value, std::wstring *pText) {
     oemui::RegKey hKey;
     if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, hKey.put()) != ERROR_SUCCESS) return false;
@@ -63,6 +51,18 @@ bool ReadRegText(HKEY root, const std::wstring &key, const std::wstring &value, 
 }
 
 }  // namespace
+
+std::wstring ModelIniPath(HANDLE hPrinter) {
+    DWORD cbNeeded = 0;
+    GetPrinterDriverW(hPrinter, nullptr, 2, nullptr, 0, &cbNeeded);
+    if (cbNeeded == 0) return std::wstring();
+    std::vector<BYTE> info(cbNeeded, 0);
+    if (!GetPrinterDriverW(hPrinter, nullptr, 2, info.data(), cbNeeded, &cbNeeded)) return std::wstring();
+    const wchar_t *pszData = reinterpret_cast<DRIVER_INFO_2W *>(info.data())->pDataFile;
+    if (pszData == nullptr) return std::wstring();
+    std::wstring path(pszData, oemui::LengthCchW(pszData, MAX_PATH));
+    return path.substr(0, path.find(L'.')) + L"u.INI";
+}
 
 ReportFields DescribeDevMode(const DriverDevMode &devmode) {
     ReportFields fields = DescribePublicDevMode(*devmode.Public());

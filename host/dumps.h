@@ -2,6 +2,8 @@
 // data, and the per-user registry values the plug-in keeps for a printer.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "host/driver_devmode.h"
@@ -14,6 +16,10 @@ ReportFields DescribeDevMode(const DriverDevMode &devmode);
 
 // Every printer-data value of the printer (EnumPrinterDataW).
 bool DescribePrinterData(const std::wstring &printerName, ReportFields *pFields, std::wstring *pError);
+
+// The model INI installed beside the printer's data file ("<stem>u.INI"),
+// or empty.
+std::wstring ModelIniPath(HANDLE hPrinter);
 
 // The string-table language key and the job-monitor value (its key comes
 // from the installed model INI).

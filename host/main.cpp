@@ -16,6 +16,7 @@
 #include "host/probe.h"
 #include "host/scenario.h"
 #include "host/scenario_runner.h"
+#include "host/sweep.h"
 
 namespace oemuihost {
 namespace {
@@ -32,8 +33,31 @@ int Usage() {
         L"  install MODEL-DIR [--name NAME] [--port PORT]\n"
         L"  uninstall NAME\n"
         L"  probe PORT|ADDRESS [--settings INI] [--community C] [--udp-port N] [--timeout MS] [--retries N]\n"
-        L"      show what the SNMP network library reads from the printer and the record it would return\n");
+        L"      show what the SNMP network library reads from the printer and the record it would return\n"
+        L"  sweep SCENARIO... [--imports LIST] [--calls first,last|first|last|all] [--timeout-s N] [--json] [--dll PATH]\n"
+        L"      replay each scenario with each fallible import failing in turn (exit 1: a crash, hang,\n"
+        L"      torn write or leak)\n");
     return 2;
+}
+
+// "HeapAlloc,WritePrinter/2" → names.
+void SplitImportList(const std::wstring &list, std::vector<std::string> *pNames) {
+    std::string name;
+    for (size_t i = 0; i <= list.size(); ++i) {
+        if (i == list.size() || list[i] == L',') {
+            if (!name.empty()) pNames->push_back(name);
+            name.clear();
+        } else {
+            name += static_cast<char>(list[i] & 0x7F);
+        }
+    }
+}
+
+bool ParseCallChoice(const std::wstring &text, SweepOptions *pOptions) {
+    pOptions->allCalls = text == L"all";
+    pOptions->firstCall = text == L"first" || text == L"first,last";
+    pOptions->lastCall = text == L"last" || text == L"first,last";
+    return pOptions->allCalls || pOptions->firstCall || pOptions->lastCall;
 }
 
 std::wstring DefaultDllPath() { return ExecutableDirectory() + L"OEMUI.DLL"; }
@@ -174,6 +198,8 @@ int wmain(int argc, wchar_t **argv) {
     bool json = false;
     std::wstring name, port;
     ProbeOptions probe;
+    SweepOptions sweep;
+    std::wstring inject, out;
     for (int i = 2; i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -203,6 +229,16 @@ int wmain(int argc, wchar_t **argv) {
             probe.overrides.push_back({L"Timeout", argv[++i]});
         else if (arg == L"--retries" && hasValue)
             probe.overrides.push_back({L"Retries", argv[++i]});
+        else if (arg == L"--imports" && hasValue)
+            SplitImportList(argv[++i], &sweep.imports);
+        else if (arg == L"--calls" && hasValue) {
+            if (!ParseCallChoice(argv[++i], &sweep)) return Usage();
+        } else if (arg == L"--timeout-s" && hasValue)
+            sweep.timeoutMs = static_cast<DWORD>(_wtoi(argv[++i])) * 1000;
+        else if (arg == L"--inject" && hasValue)
+            inject = argv[++i];
+        else if (arg == L"--out" && hasValue)
+            out = argv[++i];
         else if (!arg.empty() && arg[0] != L'-')
             positional.push_back(arg);
         else
@@ -218,6 +254,15 @@ int wmain(int argc, wchar_t **argv) {
         show.target = positional[0];
         return ShowSheet(show);
     }
+    if (command == L"sweep" && !positional.empty() && sweep.timeoutMs != 0) {
+        sweep.scenarios = positional;
+        sweep.dllPath = dllPath;
+        sweep.json = json;
+        return RunSweep(sweep);
+    }
+    // The sweep's own child runs (not listed in the usage).
+    if (command == L"sweep-run" && positional.size() == 1 && !inject.empty() && !out.empty())
+        return RunSweepChild(positional[0], dllPath, inject, out);
     if (command == L"install" && positional.size() == 1) return InstallCommand(positional[0], name, port);
     if (command == L"uninstall" && positional.size() == 1) return UninstallCommand(positional[0], dllPath);
     if (command == L"probe" && positional.size() == 1) {

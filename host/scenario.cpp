@@ -22,7 +22,7 @@ struct StepSyntax {
 constexpr StepSyntax kSteps[] = {
     {L"model", StepKind::Model, 1, 5, L"model DIR [name PRINTER] [port PORT]"},
     {L"printer", StepKind::Printer, 1, 1, L"printer NAME"},
-    {L"open", StepKind::Open, 1, 1, L"open preferences|properties"},
+    {L"open", StepKind::Open, 1, 2, L"open preferences|properties [nopermission]"},
     {L"select", StepKind::Select, 2, 2, L"select ITEM OPTION"},
     {L"press", StepKind::Press, 1, 1, L"press CAPTION"},
     {L"answer", StepKind::Answer, 1, 2, L"answer yes|no|ok|cancel|retry|ignore|abort, or answer dialog ok|cancel"},
@@ -63,6 +63,10 @@ bool Is(const std::wstring &a, const wchar_t *b) { return lstrcmpiW(a.c_str(), b
 bool CheckArgs(const StepSyntax &syntax, const std::vector<std::wstring> &args, std::wstring *pWhy) {
     switch (syntax.kind) {
     case StepKind::Open:
+        if (args.size() == 2 && !Is(args[1], L"nopermission")) {
+            *pWhy = L"open takes preferences or properties, then nothing or nopermission";
+            return false;
+        }
         if (Is(args[0], L"preferences") || Is(args[0], L"properties")) return true;
         *pWhy = L"open takes preferences or properties, not \"" + args[0] + L"\"";
         return false;

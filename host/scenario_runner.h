@@ -14,10 +14,14 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;        // the plug-in or a printer could not be set up
 constexpr int kExitScenarioError = 2;  // a step that is wrong or makes no sense
 
+class RunObserver;
+
 struct RunOptions {
     std::wstring dllPath;
     std::wstring printerOverride;  // use this printer; "model" steps install nothing
     bool keepPrinters = false;     // leave the temporary printers installed
+    RunObserver *pObserver = nullptr;    // told when the plug-in is ready and when sheets open and close
+    bool expectationsAdvisory = false;   // an expect that does not hold is a warning, not the end of the run
 };
 
 int RunScenario(const Scenario &scenario, const RunOptions &options, Report &report);

@@ -1,0 +1,28 @@
+// What a scenario run tells someone watching it from outside the steps: the
+// fault-injection sweep installs its replacements once the plug-in is ready
+// and takes the stored state at the moments a session may commit it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace oemuihost {
+
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    // The plug-in is loaded and the emulator's own import replacements are
+    // in place; the first step comes next.
+    virtual void PluginReady(HMODULE hPlugin) = 0;
+    // Open: a sheet is about to open on the printer; Close: it has just
+    // closed; End: the steps are done (a sheet left open is closed) and
+    // nothing has been torn down yet.
+    enum class Moment { Open, Close, End };
+    virtual void Checkpoint(Moment moment, const std::wstring &printer) = 0;
+    // The sheet opened with this device mode (empty for printer properties).
+    virtual void SheetOpened(const std::vector<unsigned char> &devmode) = 0;
+};
+
+}  // namespace oemuihost
