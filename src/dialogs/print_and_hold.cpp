@@ -185,7 +185,7 @@ void FillModeList(HWND hDlg, const ModelConfig &config) {
 
 void ShowUserId(HWND hDlg, ModelConfig &config, const PrivateDevMode &dm) {
     CopyFromField(config.szHoldUserId, ARRAYSIZE(config.szHoldUserId), dm.szUserId, ARRAYSIZE(dm.szUserId));
-    // The Windows name gets one character less than the field, as it always has.
+    // Capacity is the field's width with its terminator, so the name fits the stored field whole.
     if (config.szHoldUserId[0] == L'\0') SeedFromWindowsUser(config.szHoldUserId, ARRAYSIZE(dm.szUserId));
     SetDlgItemTextW(hDlg, IDC_PH_USER_ID, config.szHoldUserId);
 }

@@ -99,8 +99,8 @@ void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const Sec
 
     // One scroll-bar update and redraw for the whole list, not one per entry.
     SendMessageW(hList, WM_SETREDRAW, FALSE, 0);
-    // Tokens end at commas; empty ones are skipped as the list format always
-    // allowed "1,,2".
+    // Tokens end at commas; empty ones are skipped so that a list such as
+    // "1,,2" still names pages 1 and 2.
     wchar_t *pszToken = szPages;
     bool fAdded = false;
     for (wchar_t *p = szPages;; ++p) {
@@ -135,8 +135,8 @@ bool PrintSelectedDiagnosticPage(HWND hPage, ModelConfig *pConfig) {
     GetWindowTextW(hList, szSelected, kTextCch);
 
     pConfig->pDat->SetDialogSection(L"Troubleshooting");
-    // Two entries may share a text in a string table; the later one wins, as
-    // it always has, so that such a table keeps printing what it printed.
+    // Two entries may share a text in a string table; the later one wins:
+    // string tables written for this driver count on that.
     const wchar_t *pszCommand = nullptr;
     for (int n = 1; n <= kDiagnosticEntryCount; ++n) {
         wchar_t szText[kProfileTextCch];
