@@ -12,7 +12,7 @@
 
 #include "dialogs/push_buttons.h"
 #include "kit/kit_windows.h"
-#include "plugin/module_state.h"
+#include "module/module_state.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
 #include "settings/private_devmode.h"
