@@ -52,6 +52,23 @@ TEST_F(CaptionsTest, LongCaptionsFindTheirHints) {
     EXPECT_EQ(HintText(config.hTooltip, dlg.hwnd(), 1356), L"whole key");
 }
 
+// The brand that keeps control 1001's wording with its paper texts moves the
+// string-table reader to that section on the way; every later control still
+// reads the dialog's own section, also for keys that are read from the file.
+TEST_F(CaptionsTest, BrandedCaptionLeavesLaterControlsInTheDialogSection) {
+    HWND hBranded = dlg.Add(L"BUTTON", L"Help", 1001, 5, 5, 50, 14);
+    HWND hComment = dlg.Add(L"STATIC", L";Note", 1356, 60, 5, 50, 14);
+    HWND hPlain = dlg.Add(L"STATIC", L"Color", 1357, 120, 5, 50, 14);
+    Open(L";Note=Hinweis\r\nColor=Farbe\r\nHelp=Dialoghilfe\r\n[Custom Paper Dialog]\r\nHelp=Papierhilfe\r\n"
+         L";Note=Papier\r\nColor=Papierfarbe\r\n");
+    config.sBrand = kBrandTalix;
+    Translate();
+    EXPECT_EQ(WindowText(hBranded), L"Papierhilfe");
+    EXPECT_EQ(WindowText(hComment), L"Hinweis");
+    EXPECT_EQ(WindowText(hPlain), L"Farbe");
+    EXPECT_STREQ(dat.Section(), L"Copies Dialog");
+}
+
 // The passcode-length labels of Print and Hold: key by the length rule,
 // texts formatted with the two lengths and nothing else.
 TEST_F(CaptionsTest, PassLengthLabelsAreFormattedSafely) {
