@@ -5,7 +5,7 @@
 #include "common/bounded_format.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
-#include "ui/section_texts.h"
+#include "settings/profile_section.h"
 
 namespace oemui {
 namespace {
@@ -37,9 +37,9 @@ constexpr LRESULT kLastIndexOther = 9;
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 void ReadDisplayText(const ModelConfig *pConfig, const DiagnosticEntry &entry, wchar_t *pszText,
-                     const SectionTexts *pTexts = nullptr) {
+                     const ProfileSection *pTexts = nullptr) {
     if (pTexts != nullptr)
-        pTexts->ReadText(*pConfig->pDat, entry.pszDisplayKey, pszText);
+        pTexts->ReadText(entry.pszDisplayKey, pszText);
     else
         pConfig->pDat->ReadText(entry.pszDisplayKey, pszText);
 }
@@ -83,14 +83,14 @@ size_t BuildDiagnosticJob(const wchar_t *pszCommand, char *pJob, size_t cbJob) {
     return lstrlenA(pJob);
 }
 
-void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const SectionTexts *pTexts,
-                        const SectionTexts *pCommon) {
+void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const ProfileSection *pTexts,
+                        const ProfileSection *pCommon) {
     if (pConfig == nullptr || pConfig->pDat == nullptr || pConfig->pIni == nullptr) return;
     pConfig->pDat->SetDialogSection(L"Troubleshooting");
     pConfig->pIni->SetSection(L"Common");
     wchar_t szPages[kProfileTextCch];
     if (pCommon != nullptr)
-        pCommon->ReadText(*pConfig->pIni, L"TestPages", szPages);
+        pCommon->ReadText(L"TestPages", szPages);
     else
         pConfig->pIni->ReadText(L"TestPages", szPages);
 
