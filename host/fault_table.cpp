@@ -265,7 +265,7 @@ constexpr const char *kCannotFail[] = {
     "_strdup", "_ultoa",
     // Formatting and conversion of bounded buffers: a result that does not
     // fit is reported through the length, which the callers check.
-    "_vsnwprintf", "_vsnprintf", "_wtoi", "wcstol", "wcstoul", "towlower", "towupper", "memcmp", "memcpy",
+    "_vsnwprintf", "_vsnprintf", "_wtoi", "wcstol", "wcstoul", "towlower", "towupper", "iswspace", "memcmp", "memcpy",
     "memmove", "memset", "strcmp", "strlen", "strncmp", "wcscmp", "wcslen", "wcsrchr", "wcsstr",
 };
 

@@ -2,6 +2,7 @@
 // printer named), a sheet opened and closed, the stand-in network
 // library's answers for the printer's port; where model folders are found
 // and what their temporary printers are called.
+#include "host/run_observer.h"
 #include "host/scenario_runner_impl.h"
 #include "host/word_match.h"
 
@@ -54,7 +55,7 @@ bool ScenarioRunner::InstallModel(const std::vector<std::wstring> &args, std::ws
     return true;
 }
 
-bool ScenarioRunner::OpenSheet(const std::wstring &which, std::wstring *pError) {
+bool ScenarioRunner::OpenSheet(const std::wstring &which, bool noPermission, std::wstring *pError) {
     if (m_session && m_session->IsOpen()) {
         *pError = L"a sheet is already open";
         return false;
@@ -74,14 +75,21 @@ bool ScenarioRunner::OpenSheet(const std::wstring &which, std::wstring *pError) 
     env.pReport = &m_report;
     env.pAnswers = m_answers.get();
     m_session.reset(new Session(env));
-    return m_session->Open(m_printer, Is(which, L"preferences") ? SheetKind::Document : SheetKind::Device, false,
-                           pError);
+    m_session->SetNoPermission(noPermission);
+    if (m_options.pObserver != nullptr) m_options.pObserver->Checkpoint(RunObserver::Moment::Open, m_printer);
+    const bool opened = m_session->Open(m_printer, Is(which, L"preferences") ? SheetKind::Document : SheetKind::Device,
+                                        false, pError);
+    if (opened && m_options.pObserver != nullptr)
+        m_options.pObserver->SheetOpened(m_session->Kind() == SheetKind::Document ? m_session->DevMode().Bytes()
+                                                                                  : std::vector<BYTE>());
+    return opened;
 }
 
 void ScenarioRunner::CloseSession(bool ok) {
     m_session->Close(ok);
     m_lastDevMode = m_session->DevMode();
     m_session.reset();
+    if (m_options.pObserver != nullptr) m_options.pObserver->Checkpoint(RunObserver::Moment::Close, m_printer);
 }
 
 // The stand-in network library sits beside the plug-in and answers from an

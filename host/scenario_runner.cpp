@@ -5,6 +5,7 @@
 #include "host/scenario_runner.h"
 
 #include "host/expectations.h"
+#include "host/run_observer.h"
 #include "host/scenario_runner_impl.h"
 #include "host/word_match.h"
 
@@ -33,6 +34,7 @@ int ScenarioRunner::Run(const Scenario &scenario) {
         m_report.Add(L"warning", L"the plug-in does not import MessageBoxW; message boxes cannot be answered");
     m_answers->SetLive(true);
 
+    if (m_options.pObserver != nullptr) m_options.pObserver->PluginReady(m_host.Module());
     m_pSteps = &scenario.steps;
     m_next = 0;
     m_failed = false;
@@ -116,7 +118,7 @@ bool ScenarioRunner::Step(const ScenarioStep &step, std::wstring *pError) {
     case StepKind::Printer:
         return UsePrinter(step, pError);
     case StepKind::Open:
-        return OpenSheet(a[0], pError);
+        return OpenSheet(a[0], a.size() > 1, pError);
     case StepKind::Select:
         return NeedSession(pError) && m_session->Select(a[0], a[1], pError);
     case StepKind::Press:
@@ -147,7 +149,11 @@ bool ScenarioRunner::Step(const ScenarioStep &step, std::wstring *pError) {
     case StepKind::Choose: case StepKind::DateTime: case StepKind::Action:
         return DialogStep(step, pError);
     case StepKind::Expect:
-        if (!CheckExpectation(a, Context(), pError)) return false;
+        if (!CheckExpectation(a, Context(), pError)) {
+            if (!m_options.expectationsAdvisory) return false;
+            m_report.Add(L"warning", L"does not hold: " + *pError);
+            return true;
+        }
         m_report.Add(L"expect", L"holds");
         return true;
     case StepKind::Screenshot:
@@ -174,6 +180,8 @@ void ScenarioRunner::Cleanup() {
         m_report.Add(L"warning", L"the scenario ended with a sheet open; it is closed with Cancel");
         CloseSession(false);
     }
+    if (m_options.pObserver != nullptr && !m_printer.empty())
+        m_options.pObserver->Checkpoint(RunObserver::Moment::End, m_printer);
     m_jobs.reset();
     if (m_answers) {
         if (m_answers->PendingBoxes() || m_answers->PendingDialogs())

@@ -50,7 +50,8 @@ private:
     bool Dump(const std::wstring &what, std::wstring *pError);
     bool UsePrinter(const ScenarioStep &step, std::wstring *pError);
     bool InstallModel(const std::vector<std::wstring> &args, std::wstring *pError);
-    bool OpenSheet(const std::wstring &which, std::wstring *pError);
+    // noPermission: the core's parameters say the user may not change the settings.
+    bool OpenSheet(const std::wstring &which, bool noPermission, std::wstring *pError);
     bool SetNetworkAnswer(const std::wstring &key, const std::wstring &value, std::wstring *pError);
     void CloseSession(bool ok);
     void Cleanup();

@@ -99,6 +99,12 @@ bool Session::Open(const std::wstring &printerName, SheetKind kind, bool modal, 
     m_cuip.pPrinterName = const_cast<PWSTR>(m_printerName.c_str());
     m_cuip.hModule = m_env.hPlugin;
     m_cuip.hOEMHeap = m_hHeap;
+    // A core sets the sheet's own permission flag in both parameter blocks.
+    const DWORD dwPermission = !m_noPermission ? 0 : document ? DM_NOPERMISSION : DPS_NOPERMISSION;
+    m_cuip.dwFlags = dwPermission;
+    if (m_noPermission)
+        report.Add(L"sheet", std::wstring(L"opened without permission to change settings (dwFlags ") +
+                                 (document ? L"DM_NOPERMISSION)" : L"DPS_NOPERMISSION)"));
     if (document && m_devmode.PluginSize() != 0) {
         m_cuip.pPublicDM = m_devmode.Public();
         m_cuip.pOEMDM = m_devmode.PluginBlock();
@@ -146,6 +152,7 @@ bool Session::Open(const std::wstring &printerName, SheetKind kind, bool modal, 
     m_psParam.pPrinterName = const_cast<PWSTR>(m_printerName.c_str());
     m_psParam.hModule = m_env.hPlugin;
     m_psParam.hOEMHeap = m_hHeap;
+    m_psParam.dwFlags = dwPermission;
     m_psParam.pPublicDM = m_cuip.pPublicDM;
     m_psParam.pOEMDM = m_cuip.pOEMDM;
     m_psui = {};

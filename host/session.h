@@ -54,6 +54,9 @@ public:
     // modal: the sheet is shown by RunModal (interactive); otherwise a
     // modeless sheet is created at once and driven by the steps.
     bool Open(const std::wstring &printerName, SheetKind kind, bool modal, std::wstring *pError);
+    // Before Open: the user may not change the settings, so the core's
+    // parameters carry DM_NOPERMISSION (document) or DPS_NOPERMISSION (printer).
+    void SetNoPermission(bool noPermission) { m_noPermission = noPermission; }
     bool IsOpen() const { return m_open; }
     SheetKind Kind() const { return m_kind; }
 
@@ -139,6 +142,7 @@ private:
     HWND m_hSheet = nullptr;
     HWND m_hOptionsPage = nullptr;
     bool m_applied = false;
+    bool m_noPermission = false;
 };
 
 }  // namespace oemuihost

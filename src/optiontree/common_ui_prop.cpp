@@ -195,6 +195,9 @@ void BuildPrinterItems(POEMCUIPPARAM pParam, IPrintOemDriverUI *pDriverUI) {
     // The printer callback and the Job Accounting dialog use this record
     // until the sheet closes; it lives in the driver's heap like the items.
     pParam->pOEMUserData = pConfig;
+    // A user who may not change the printer's settings sees them as stored:
+    // the dialogs take no input, and asking the printer would write them.
+    pConfig->lNoPermission = (pParam->dwFlags & DPS_NOPERMISSION) != 0 ? 1 : 0;
 
     // The saved selection is shown again when the tree is rebuilt.
     DWORD dwStored = 0;
@@ -202,7 +205,7 @@ void BuildPrinterItems(POEMCUIPPARAM pParam, IPrintOemDriverUI *pDriverUI) {
 
     pParam->OEMCUIPCallback = PrinterItemCallback;
     ClearPluginItems(pParam);
-    AutoConfigureOptions(pParam, pConfig, pDriverUI);
+    if (pConfig->lNoPermission == 0) AutoConfigureOptions(pParam, pConfig, pDriverUI);
     if (pParam->cOEMOptItems >= kPrinterItemCount) {
         OPTITEM *pItem = &pParam->pOEMOptItems[0];
         BuildPushButtonItem(pParam->hOEMHeap, *pConfig, kPrinterItems[0], pItem,

@@ -359,6 +359,8 @@ LONG APIENTRY PrinterItemCallback(PCPSUICBPARAM pCallbackParam, POEMCUIPPARAM pP
     if (pConfig == nullptr) return CPSUICB_ACTION_NONE;
     switch (pCallbackParam->Reason) {
     case CPSUICB_REASON_APPLYNOW:
+        // A user who may not change the printer's settings stores none.
+        if (pConfig->lNoPermission != 0) return CPSUICB_ACTION_NONE;
         OnPrinterApply(pParam, *pConfig);
         return CPSUICB_ACTION_OPTIF_CHANGED;
     case CPSUICB_REASON_SETACTIVE:

@@ -119,10 +119,15 @@ void InitialiseSheet(SheetKind kind, PPROPSHEETUI_INFO pPSUIInfo, IPrintOemDrive
     pConfig->pDriverUI = pDriverUI;
     pConfig->lChanged = 0;
     LoadModelConfig(pConfig);
+    // Either sheet may be opened by a user who may not change its settings;
+    // the core says so with the flag of the sheet's kind. Printer properties
+    // without it would let the page and its dialogs write printer data that
+    // the spooler then refuses, with nothing said.
+    const DWORD dwNoPermission = kind == SheetKind::Document ? DM_NOPERMISSION : DPS_NOPERMISSION;
+    pConfig->lNoPermission = (pPsParam->dwFlags & dwNoPermission) != 0 ? 1 : 0;
 
     if (kind == SheetKind::Document) {
         if (pdm != nullptr && pdm->sResolution != 0) LoadResolutionTable(pConfig);
-        pConfig->lNoPermission = (pPsParam->dwFlags & DM_NOPERMISSION) != 0 ? 1 : 0;
         PrepareCopySplit(pConfig, pdm, pPsParam->pPublicDM);
     }
     AddModelPages(pConfig, pPsParam->hOEMHeap);

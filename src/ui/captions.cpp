@@ -152,11 +152,14 @@ void AttachInputHint(const TextLookup &texts, HWND hDlg, HWND hControl, int id, 
     if (std::wcscmp(szHint, szKey) != 0) AttachHint(texts, hDlg, hControl, szHint);
 }
 
-// Under no permission every control is disabled, except that a modal
-// dialog keeps Cancel: without it the close box cannot close the dialog.
-bool KeepsEnabledWithoutPermission(HWND hDlg, HWND hControl, int id) {
-    if (id != IDCANCEL || GetParent(hControl) != hDlg) return false;
-    return (GetWindowLongW(hDlg, GWL_STYLE) & WS_CHILD) == 0;
+// Under no permission every control is disabled, except what changes no
+// setting: a modal dialog keeps Cancel (without it the close box cannot
+// close the dialog) and its Help button, the Troubleshooting page its Help
+// button. Help explains what the user may not change; it stores nothing.
+bool KeepsEnabledWithoutPermission(HWND hDlg, HWND hControl, int id, DWORD dwTemplate) {
+    if (GetParent(hControl) != hDlg) return false;
+    if ((GetWindowLongW(hDlg, GWL_STYLE) & WS_CHILD) == 0) return id == IDCANCEL || id == IDC_HELP_BUTTON;
+    return id == IDC_TS_HELP && (dwTemplate == IDD_TROUBLESHOOTING || dwTemplate == IDD_TROUBLESHOOTING_RTL);
 }
 
 // One control of the pass; see ApplyCaptionsAndHints.
@@ -175,7 +178,7 @@ void ApplyToControl(HWND hControl, const TextLookup &texts) {
         TranslateCaption(texts, hDlg, hControl, id, szText);
     if (ClassIsOneOf(szClass, kInputClasses)) AttachInputHint(texts, hDlg, hControl, id, szClass);
 
-    if (config.lNoPermission != 0 && !KeepsEnabledWithoutPermission(hDlg, hControl, id))
+    if (config.lNoPermission != 0 && !KeepsEnabledWithoutPermission(hDlg, hControl, id, config.dwCurrentTemplate))
         EnableWindow(hControl, FALSE);
 }
 
