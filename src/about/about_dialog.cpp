@@ -11,6 +11,7 @@
 #include "ui/language.h"
 #include "ui/layout.h"
 #include "ui/modal_dialog.h"
+#include "ui/dialog_texts.h"
 
 namespace oemui {
 namespace {
@@ -115,15 +116,15 @@ BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
     const bool fRtl = IsRightToLeftLanguage();
     if (fRtl) SetWindowLongPtrW(hDlg, GWL_EXSTYLE, GetWindowLongPtrW(hDlg, GWL_EXSTYLE) ^ WS_EX_LAYOUTRTL);
 
-    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
     if (pConfig->pVer != nullptr) pConfig->pVer->SetSection(L"Version");
     if (pConfig->pDat != nullptr) {
         wchar_t szCaption[kProfileTextCch];
         pConfig->pDat->ReadText(L"Caption", szCaption);
         SetWindowTextW(hDlg, szCaption);
     }
-    TranslateDialog(hDlg, pConfig, L"About");
-    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+    TranslateDialog(hDlg, pConfig, kAboutDialogName);
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
 
     FitToBackground(hDlg, pConfig);
     SetForegroundWindow(hDlg);
@@ -162,7 +163,7 @@ void OnPaint(HWND hDlg, const ModelConfig *pConfig) {
         }
 
         GdiSelection font(hdc, GetStockObject(DEFAULT_GUI_FONT));
-        if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+        if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
         if (pConfig->pVer != nullptr) pConfig->pVer->SetSection(L"Version");
         wchar_t szDetails[kAboutDetailsCch];
         BuildAboutDetails(pConfig, szDetails);
