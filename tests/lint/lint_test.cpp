@@ -1,0 +1,173 @@
+// The model checker: each rule catches one change to a sample model, at the
+// right file and line; the samples themselves check clean.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "host/printer_install.h"
+#include "lint/lint_rig.h"
+
+namespace linttest {
+namespace {
+
+using oemuihost::LintFinding;
+using oemuihost::LintReport;
+using oemuihost::LintSeverity;
+
+constexpr LintSeverity kError = LintSeverity::Error;
+constexpr LintSeverity kWarning = LintSeverity::Warning;
+
+struct RuleCase {
+    const char *name;
+    const wchar_t *model;
+    FileEdit edit;
+    const wchar_t *file;    // where the finding must be
+    const char *lineText;   // the line that holds this text (null: the file as a whole)
+    const char *rule;
+    LintSeverity severity;
+    const wchar_t *mention;  // a word the message must hold (null: any)
+};
+
+const RuleCase kRuleCases[] = {
+    // Files and encodings.
+    {"missing string table", L"korvant_k30", {L"KVT.DAT", "", nullptr}, L"KVT.DAT", nullptr, "file-missing",
+     kWarning, L"Caption"},
+    {"missing language table", L"talix_c500", {L"TLXFN.DAT", "", nullptr}, L"TLXC500.VER", "LanguageDependent",
+     "file-language", kWarning, L"FN"},
+    {"UTF-8 text", L"talix_c500", {L"TLXEN.DAT", "Delay=Delayed", "Delay=Diff\xC3\xA9r\xC3\xA9"}, L"TLXEN.DAT",
+     "Delay=Diff", "file-encoding", kError, L"ANSI"},
+    {"UTF-8 mark", L"korvant_k45s", {L"KVS.DAT", "; ", "\xEF\xBB\xBF; "}, L"KVS.DAT", "; ", "file-encoding", kError,
+     L"first section"},
+    // Model INI.
+    {"text where a number is read", L"talix_c500", {L"TLXC500u.INI", "PrinterHDD=1", "PrinterHDD=yes"},
+     L"TLXC500u.INI", "PrinterHDD=yes", "ini-type", kError, L"reads as 0"},
+    {"switch out of range", L"talix_c500", {L"TLXC500u.INI", "GraphicsCopiesSetting=1", "GraphicsCopiesSetting=2"},
+     L"TLXC500u.INI", "GraphicsCopiesSetting=2", "ini-range", kWarning, L"0 or 1"},
+    {"passcode longer than its field", L"talix_c500", {L"TLXC500u.INI", "ExtrasMaxPassLen=8", "ExtrasMaxPassLen=12"},
+     L"TLXC500u.INI", "ExtrasMaxPassLen", "ini-passlen", kWarning, L"counts as 8"},
+    {"secure passcode minimum above maximum", L"korvant_k45s",
+     {L"KVK45Su.INI", "ExtrasMinPassLen=4", "ExtrasMinPassLen=16"}, L"KVK45Su.INI", "ExtrasMinPassLen", "ini-passlen",
+     kWarning, L"counts as 12"},
+    {"job-accounting password too long", L"talix_c500",
+     {L"TLXC500u.INI", "PrinterMaxPassLen=32", "PrinterMaxPassLen=40"}, L"TLXC500u.INI", "PrinterMaxPassLen",
+     "ini-passlen", kWarning, L"1..32"},
+    {"test page out of range", L"talix_c500", {L"TLXC500u.INI", "TestPages=1,2,3", "TestPages=1,12,3"},
+     L"TLXC500u.INI", "TestPages", "ini-testpages", kError, L"12"},
+    {"test page twice", L"talix_c500", {L"TLXC500u.INI", "TestPages=1,2,3", "TestPages=1,2,2"}, L"TLXC500u.INI",
+     "TestPages", "ini-testpages", kWarning, L"twice"},
+    {"likely typo", L"talix_c500", {L"TLXC500u.INI", "PrinterJobAccounting=1", "PrinterJobAcounting=1"},
+     L"TLXC500u.INI", "PrinterJobAcounting", "ini-unknown-key", kWarning, L"PrinterJobAccounting?"},
+    {"repeated key", L"korvant_k30", {L"KVK30u.INI", "PrinterHDD=0", "PrinterHDD=0\r\nCaption=Again"},
+     L"KVK30u.INI", "Caption=Again", "ini-repeat", kWarning, L"line"},
+    {"repeated section", L"korvant_k30", {L"KVK30u.INI", "", "\r\n[OEMFiles]\r\nJobMointor=1\r\n"}, L"KVK30u.INI",
+     "[OEMFiles]\r\nJobMointor=1", "ini-repeat", kWarning, L"only the first"},
+    {"no prefix", L"korvant_k45s", {L"KVK45Su.INI", "OEMPrefix=KVS", "OEMPrefx=KVS"}, L"KVK45Su.INI", "[OEMFiles]",
+     "ini-prefix", kError, L"OEMPrefix.DAT"},
+    {"plug-in not named", L"korvant_k30", {L"KVK30u.INI", "OEMConfigFile1=OEMUI.DLL", "OEMConfigFile1=OEMUI2.DLL"},
+     L"KVK30u.INI", "OEMConfigFile1", "ini-plugin", kError, L"OEMUI.DLL"},
+    // String tables.
+    {"label without text", L"talix_c500", {L"TLXEN.DAT", "Print Mode=Print Mode\r\n", ""}, L"TLXEN.DAT",
+     "[Hold Dialog]", "strings-missing", kWarning, L"Print Mode"},
+    {"mode list entry", L"korvant_k45s", {L"KVS.DAT", "Confidentional=", "Confidential="}, L"KVS.DAT",
+     "[Hold Dialog]", "strings-missing", kWarning, L"Confidentional"},
+    {"dialog section missing", L"mero_p45ps", {L"MRP45u.INI", "[Job Accounting Dialog]", "[Job Accounting]"},
+     L"MRP45u.INI", nullptr, "strings-missing", kWarning, L"Job Accounting Dialog"},
+    {"diagnostic page without text", L"talix_c500", {L"TLXEN.DAT", "Menu Map=Menu Map\r\n", ""}, L"TLXEN.DAT", "[Troubleshooting Dialog]",
+     "strings-missing", kWarning, L"Menu Map"},
+    {"placeholder the formatter does not fill", L"talix_c500",
+     {L"TLXEN.DAT", "(0-9)=(%d-%d digits)", "(0-9)=(%d-%s digits)"}, L"TLXEN.DAT", "(0-9)=(%d-%s", "text-placeholder",
+     kError, L"%s"},
+    {"third number", L"mero_p45ps", {L"MRP45u.INI", "InvalidPasscodeMsg=", "InvalidPasscodeMsg=%d %d %d "},
+     L"MRP45u.INI", "InvalidPasscodeMsg=%d %d %d", "text-placeholder", kError, L"%d"},
+    {"link to a program", L"talix_c500",
+     {L"TLXEN.DAT", "Ref_URL_1=http://www.talix.example/", "Ref_URL_1=file:///C:/Windows/notepad.exe"},
+     L"TLXEN.DAT", "Ref_URL_1=file", "text-link", kError, L"refuses"},
+    {"address placeholder after https", L"talix_c500", {L"TLXEN.DAT", "Ref_URL_5=http://%s/", "Ref_URL_5=https://%s/"},
+     L"TLXEN.DAT", "Ref_URL_5=https", "text-link", kError, L"http://%s"},
+    {"link text without target", L"talix_c500", {L"TLXEN.DAT", "Ref_URL_4=http://www.talix.example/supplies/\r\n", ""},
+     L"TLXEN.DAT", "URL_4=Supplies", "strings-link", kWarning, L"hidden"},
+    {"access key twice", L"talix_c500",
+     {L"TLXEN.DAT", "Print At=Print At\r\nUser ID=User ID", "Print At=&Print At\r\nUser ID=&Person ID"},
+     L"TLXEN.DAT", "User ID=&Person", "text-access-key", kWarning, L"Alt+P"},
+    {"text longer than its buffer", L"korvant_k45s",
+     {L"KVS.DAT", "Caption=", "Caption=0123456789012345678901234567890123456789012345678901234567890123456789"
+                             "01234567890123456789012345678901234567890123456789012345678901234567890123456789"
+                             "01234567890123456789012345678901234567890123456789012345678901234567890123456789"
+                             "0123456789012345678901234567890123456789 "},
+     L"KVS.DAT", "Caption=0123", "text-length", kWarning, L"cut"},
+    {"interval range restated", L"talix_c500", {L"TLXEN.DAT", "(1-60 seconds)", "(1-30 seconds)"}, L"TLXEN.DAT",
+     "(1-30 seconds)", "text-range", kWarning, L"range"},
+    // About, bitmaps and hint file.
+    {"About line without placeholder", L"talix_c500", {L"TLXEN.DAT", "M_Info5=$COMPANY", "M_Info5=COMPANY"},
+     L"TLXEN.DAT", "M_Info5=COMPANY", "about-line", kWarning, L"empty"},
+    {"About value missing", L"talix_c500", {L"TLXC500.VER", "CompanyName=", "Company="}, L"TLXEN.DAT",
+     "M_Info5=", "about-line", kWarning, L"TLXC500.VER"},
+    {"logo missing", L"talix_c500", {L"TLXl.bmp", "", nullptr}, L"TLXl.bmp", nullptr, "bitmap-missing", kWarning,
+     L"logo"},
+    {"hint for a control that does not exist", L"talix_c500", {L"TLXC500.hin", "", "Edit:4711 tooltip=Nothing\r\n"},
+     L"TLXC500.hin", "Edit:4711", "hint-control", kWarning, L"4711"},
+    {"hint section for no dialog", L"talix_c500", {L"TLXC500.hin", "", "[Paper Size Dialog]\r\n"}, L"TLXC500.hin",
+     "[Paper Size Dialog]", "hint-dialog", kWarning, L"Paper Size"},
+    // Driver data.
+    {"greyscale feature renamed", L"talix_c500",
+     {L"TLXC500.GPD", "*Feature: JCLEnhanceGray", "*Feature: JCLEnhanceGrey"}, L"TLXC500.GPD", nullptr,
+     "driver-feature", kWarning, L"JCLEnhanceGray"},
+    {"disk options in another order", L"mero_p45ps", {L"MRP45.PPD", "*PrinterHardDisk False/", "*PrinterHardDisk No/"},
+     L"MRP45.PPD", "*OpenUI *PrinterHardDisk", "driver-option", kWarning, L"False"},
+    {"resolution list longer than Quality", L"talix_c500", {L"TLXC500u.INI", "Graphics600Res=1", "Graphics600Res=3"},
+     L"TLXC500u.INI", "iResolution", "driver-resolution", kWarning, L"4 resolutions"},
+    {"PPD the reader cannot parse", L"mero_p45ps", {L"MRP45.PPD", "*OpenUI *DuplexUnit", "*OpenUI *Duplex Unit"},
+     L"MRP45.PPD", "*OpenUI *Duplex Unit", "driver-parse", kError, nullptr},
+};
+
+bool Matches(const LintFinding &f, const RuleCase &c, int line) {
+    return f.rule == c.rule && f.file == c.file && f.line == line && f.severity == c.severity &&
+           (c.mention == nullptr || f.message.find(c.mention) != std::wstring::npos);
+}
+
+TEST(Lint, EachRuleCatchesItsChangeAtItsLine) {
+    for (const RuleCase &c : kRuleCases) {
+        SCOPED_TRACE(c.name);
+        ModelCopy model(c.model);
+        ASSERT_TRUE(model.Apply(c.edit));
+        const int line = c.lineText != nullptr ? model.LineOf(c.file, c.lineText) : 0;
+        ASSERT_TRUE(c.lineText == nullptr || line > 0);
+        const LintReport report = Lint(model.Folder());
+        bool bFound = false;
+        for (const LintFinding &f : report.Findings()) bFound = bFound || Matches(f, c, line);
+        EXPECT_TRUE(bFound) << "expected [" << c.rule << "] at line " << line << ", found:\n" << Describe(report);
+    }
+}
+
+TEST(Lint, SamplesCheckClean) {
+    for (const wchar_t *model : {L"talix_c500", L"korvant_k30", L"korvant_k45s", L"mero_p45ps"}) {
+        const LintReport report = Lint(oemuihost::SampleModelsDirectory() + model);
+        EXPECT_EQ(report.ExitCode(true), 0) << Describe(report);
+        EXPECT_TRUE(report.FatalMessage().empty());
+    }
+}
+
+TEST(Lint, WhatCannotBeCheckedEndsWithExitCodeTwo) {
+    ModelCopy model(L"korvant_k30");
+    ASSERT_TRUE(model.Apply({L"KVK30.GPD", "", nullptr}));
+    const LintReport noData = Lint(model.Folder());
+    EXPECT_EQ(noData.ExitCode(false), 2);
+    EXPECT_NE(noData.FatalMessage().find(L"data file"), std::wstring::npos);
+
+    const LintReport noPlugin = oemuihost::LintModelFolder(oemuihost::SampleModelsDirectory() + L"korvant_k30",
+                                                           model.Folder() + L"NOTHERE.DLL");
+    EXPECT_EQ(noPlugin.ExitCode(false), 2);
+    EXPECT_EQ(oemuihost::ClassifyLintTarget(model.Folder() + L"nowhere"), oemuihost::LintTargetKind::Missing);
+}
+
+TEST(Lint, WarningsFailOnlyUnderWerror) {
+    ModelCopy model(L"korvant_k30");
+    ASSERT_TRUE(model.Apply({L"KVK30u.INI", "PrinterHDD=0", "PrinterHDD=2"}));
+    const LintReport report = Lint(model.Folder());
+    EXPECT_EQ(report.Count(LintSeverity::Error), 0u) << Describe(report);
+    EXPECT_EQ(report.ExitCode(false), 0);
+    EXPECT_EQ(report.ExitCode(true), 1);
+}
+
+}  // namespace
+}  // namespace linttest
