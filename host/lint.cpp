@@ -259,6 +259,7 @@ LintReport LintModelFolder(const std::wstring &folderPath, const std::wstring &d
     LintFiles(ctx);
     LintModelIni(ctx);
     LintStringTables(ctx);
+    LintStringKeys(ctx);
     LintTextRules(ctx);
     LintAboutAndHints(ctx);
     LintDriverData(ctx);

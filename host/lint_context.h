@@ -95,6 +95,7 @@ void LintFiles(LintContext &ctx);         // lint_files.cpp
 void LintModelIni(LintContext &ctx);      // lint_model_ini.cpp
 void LintStringTables(LintContext &ctx);  // lint_strings.cpp
 void CheckRepeats(LintContext &ctx, const IniFile &file);  // lint_model_ini.cpp
+void LintStringKeys(LintContext &ctx);   // lint_string_keys.cpp
 void LintTextRules(LintContext &ctx);     // lint_text_rules.cpp
 void LintAboutAndHints(LintContext &ctx); // lint_about.cpp
 void LintDriverData(LintContext &ctx);    // lint_driver.cpp

@@ -64,6 +64,11 @@ void CheckStringTables(LintContext &ctx) {
 }  // namespace
 
 void LintFiles(LintContext &ctx) {
+    if (ctx.dataFile.find(L'.') != ctx.dataFile.rfind(L'.')) {
+        ctx.report.Error(ctx.dataFile, 0, "file-stem",
+                         L"the data file's name holds more than one dot: the plug-in cuts it at the first, so it "
+                         L"looks for " + ctx.stem + L"u.INI and " + ctx.stem + L".VER");
+    }
     if (!ctx.ini.present) {
         ctx.report.Error(ctx.ini.name, 0, "file-missing",
                          L"model INI missing: every feature switch reads 0, the brand is Korvant, and the string "

@@ -200,6 +200,10 @@ void CheckPrefixAndPlugin(LintContext &ctx) {
                          L"[OEMFiles] OEMPrefix is too long: the string-table path passes 259 characters and names "
                          L"no file");
     }
+    if (ini.Find(L"Common", L"Caption") == nullptr) {
+        ctx.report.Warning(ini.name, ini.LineOf(L"Common", L"Caption"), "ini-missing-key",
+                           L"[Common] Caption missing: the model counts as brand 0 (Korvant), whatever it is");
+    }
     const IniEntry *pPlugin = ini.Find(L"OEMFiles", L"OEMConfigFile1");
     if (pPlugin == nullptr) {
         ctx.report.Error(ini.name, ini.LineOf(L"OEMFiles", L"OEMConfigFile1"), "ini-plugin",

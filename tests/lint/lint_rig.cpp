@@ -56,6 +56,10 @@ bool ModelCopy::WriteBytes(const wchar_t *pszFile, const std::string &bytes) {
 
 bool ModelCopy::Apply(const FileEdit &edit) {
     if (edit.pszNew == nullptr) return DeleteFileW((m_folder + edit.pszFile).c_str()) != FALSE;
+    if (edit.pszOld == nullptr) {
+        const std::string name = edit.pszNew;
+        return MoveFileW((m_folder + edit.pszFile).c_str(), (m_folder + std::wstring(name.begin(), name.end())).c_str()) != FALSE;
+    }
     std::string bytes = ReadBytes(edit.pszFile);
     const std::string oldText = edit.pszOld;
     if (oldText.empty()) {

@@ -10,7 +10,7 @@ namespace linttest {
 
 // One change to a copied model file: the first occurrence of pszOld (bytes)
 // becomes pszNew; an empty pszOld appends pszNew; a null pszNew deletes the
-// file.
+// file; a null pszOld renames the file to pszNew.
 struct FileEdit {
     const wchar_t *pszFile;
     const char *pszOld;
