@@ -8,6 +8,9 @@
 #include <cwctype>
 #include <set>
 
+#include "dialogs/credentials.h"
+#include "settings/model_config.h"
+#include "settings/private_devmode.h"
 #include "troubleshooting/diagnostic_pages.h"
 
 namespace oemuihost {
@@ -71,10 +74,13 @@ constexpr wchar_t kPluginModule[] = L"OEMUI.DLL";
 // tables can be opened from.
 constexpr size_t kDriverDirCch = 41;  // "C:\Windows\System32\spool\drivers\x64\3\"
 constexpr size_t kEncryptionKeyCch = 19;
-// Longest field a passcode is stored in: ordinary and secure-print models.
-constexpr int kPasscodeCeiling = 8;
-constexpr int kSecurePasscodeCeiling = 20;
-constexpr int kAccountPasswordCeiling = 32;
+// Longest field a passcode is stored in: ordinary and secure-print models,
+// and job-accounting passwords.
+constexpr int kPasscodeCeiling = sizeof(oemui::PrivateDevMode::szPasscode) / sizeof(WCHAR);
+constexpr int kSecurePasscodeCeiling = sizeof(oemui::PrivateDevMode::szSecurePasscode) / sizeof(WCHAR);
+constexpr int kAccountPasswordCeiling = static_cast<int>(oemui::kJobAccountCch) - 1;
+// What the Print and Hold dialog takes when the model gives no limits.
+constexpr int kDefaultPasscodeLength = 4;
 
 bool IsTabKey(const std::wstring &key) {
     if (key.size() < 4 || !EqualsNoCase(key.substr(0, 3), L"Tab")) return false;
@@ -223,33 +229,35 @@ void CheckPrefixAndPlugin(LintContext &ctx) {
 
 // One pair of length limits, as the dialog clamps them.
 void CheckLimits(LintContext &ctx, const wchar_t *pszMin, const wchar_t *pszMax, int nDefault, int nCeiling,
-                 const wchar_t *pszField) {
+                 const wchar_t *pszUnit) {
     const IniEntry *pMin = ctx.ini.Find(L"Common", pszMin);
     const IniEntry *pMax = ctx.ini.Find(L"Common", pszMax);
     if (pMin == nullptr && pMax == nullptr) return;
     const int nMax = ctx.IniInt(L"Common", pszMax, nDefault);
     const int nMin = ctx.IniInt(L"Common", pszMin, nDefault);
-    const int nCountedMax = nMax > nCeiling ? nCeiling : (nMax < 1 ? 1 : nMax);
+    // The dialogs' own clamping says what the limits count as.
+    const oemui::PassLimits counted = oemui::ClampPassLimits(nMin, nMax, nCeiling);
+    const int nCountedMax = counted.sMax;
     if (nMax != nCountedMax) {
         ctx.report.Warning(ctx.ini.name, ctx.ini.LineOf(L"Common", pszMax), "ini-passlen",
                            std::wstring(pszMax) + L" = " + std::to_wstring(nMax) + L" is outside 1.." +
-                               std::to_wstring(nCeiling) + L" (" + pszField + L"): it counts as " +
-                               std::to_wstring(nCountedMax));
+                               std::to_wstring(nCeiling) + L" (the stored field holds " + std::to_wstring(nCeiling) +
+                               L" " + pszUnit + L"): it counts as " + std::to_wstring(nCountedMax));
     }
-    if (nMin < 0 || nMin > nCountedMax) {
+    if (nMin != counted.sMin) {
         ctx.report.Warning(ctx.ini.name, ctx.ini.LineOf(L"Common", pszMin), "ini-passlen",
                            std::wstring(pszMin) + L" = " + std::to_wstring(nMin) + L" is not within 0.." + pszMax +
                                L" (" + std::to_wstring(nCountedMax) + L"): it counts as " +
-                               std::to_wstring(nMin < 0 ? 0 : nCountedMax));
+                               std::to_wstring(counted.sMin));
     }
 }
 
 void CheckFeatureValues(LintContext &ctx) {
-    CheckLimits(ctx, L"ExtrasMinPassLen", L"ExtrasMaxPassLen", 4,
+    CheckLimits(ctx, L"ExtrasMinPassLen", L"ExtrasMaxPassLen", kDefaultPasscodeLength,
                 ctx.bSecure ? kSecurePasscodeCeiling : kPasscodeCeiling,
-                ctx.bSecure ? L"secure-print passcodes are stored in 20 digits" : L"passcodes are stored in 8 digits");
+                L"digits");
     CheckLimits(ctx, L"PrinterMinPassLen", L"PrinterMaxPassLen", kAccountPasswordCeiling, kAccountPasswordCeiling,
-                L"job-accounting passwords are stored in 32 characters");
+                L"characters");
     if (const IniEntry *pKey = ctx.ini.Find(L"FUNCTION", L"EncryptionKey")) {
         if (pKey->value.size() > kEncryptionKeyCch)
             ctx.report.Warning(ctx.ini.name, pKey->line, "text-length",

@@ -7,6 +7,8 @@
 #include <cwctype>
 #include <map>
 
+#include "dialogs/credentials.h"
+#include "settings/model_config.h"
 #include "troubleshooting/web_links.h"
 #include "ui/captions.h"
 #include "ui/dialog_texts.h"
@@ -171,6 +173,32 @@ void CheckStatedRanges(LintContext &ctx, const StringTable &table) {
     }
 }
 
+// The password hints of Job Accounting are shown as written: they must state
+// the model's own limits.
+void CheckStatedPasswordLimits(LintContext &ctx, const StringTable &table) {
+    if (!ctx.bJobAccounting) return;
+    const DialogTemplate *pTemplate = ctx.Template(IDD_JOB_ACCOUNTING);
+    if (pTemplate == nullptr) return;
+    const int nCeiling = static_cast<int>(oemui::kJobAccountCch) - 1;
+    const oemui::PassLimits limits =
+        oemui::ClampPassLimits(ctx.IniInt(L"Common", L"PrinterMinPassLen", nCeiling),
+                               ctx.IniInt(L"Common", L"PrinterMaxPassLen", nCeiling), nCeiling);
+    std::vector<long> expected{limits.sMin, limits.sMax};
+    if (limits.sMin == limits.sMax) expected.pop_back();
+    for (int id : {IDC_JA_PASSWORD_HINT, IDC_JA_CONFIRM_HINT}) {
+        const TemplateControl *pControl = pTemplate->Control(id);
+        std::wstring text;
+        int line = 0;
+        if (pControl == nullptr || !ctx.Lookup(table, oemui::kJobAccountingDialogName, pControl->text, &text, &line))
+            continue;
+        const std::vector<long> stated = NumbersIn(text);
+        if (!stated.empty() && stated != expected)
+            ctx.report.Warning(table.file.name, line, "text-range",
+                               L"\"" + text + L"\" states other password lengths than the model's " +
+                                   std::to_wstring(limits.sMin) + L" to " + std::to_wstring(limits.sMax));
+    }
+}
+
 }  // namespace
 
 void LintTextRules(LintContext &ctx) {
@@ -180,6 +208,7 @@ void LintTextRules(LintContext &ctx) {
         CheckLinkTargets(ctx, table);
         CheckAccessKeys(ctx, table);
         CheckStatedRanges(ctx, table);
+        CheckStatedPasswordLimits(ctx, table);
     }
 }
 

@@ -105,6 +105,8 @@ const RuleCase kRuleCases[] = {
      L"KVS.DAT", "Caption=0123", "text-length", kWarning, L"cut"},
     {"interval range restated", L"talix_c500", {L"TLXEN.DAT", "(1-60 seconds)", "(1-30 seconds)"}, L"TLXEN.DAT",
      "(1-30 seconds)", "text-range", kWarning, L"range"},
+    {"password hint states other limits", L"mero_p45ps", {L"MRP45u.INI", "PrinterMaxPassLen=16", "PrinterMaxPassLen=12"},
+     L"MRP45u.INI", "(4-32 Alphanumeric)(1)=", "text-range", kWarning, L"4 to 12"},
     // About, bitmaps and hint file.
     {"About line without placeholder", L"talix_c500", {L"TLXEN.DAT", "M_Info5=$COMPANY", "M_Info5=COMPANY"},
      L"TLXEN.DAT", "M_Info5=COMPANY", "about-line", kWarning, L"empty"},
