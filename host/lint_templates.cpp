@@ -67,26 +67,34 @@ std::wstring RuntimeClassName(const std::wstring &name, WORD ordinal) {
 }
 
 struct EnumState {
-    HMODULE hModule;
     std::vector<DialogTemplate> *pTemplates;
     bool ok = true;
 };
 
-BOOL CALLBACK OnDialogResource(HMODULE hModule, LPCWSTR, LPWSTR pszName, LONG_PTR lParam) {
-    auto &state = *reinterpret_cast<EnumState *>(lParam);
-    if (!IS_INTRESOURCE(pszName)) return TRUE;
-    HRSRC hInfo = FindResourceW(hModule, pszName, MAKEINTRESOURCEW(5));
+bool ReadDialogResource(HMODULE hModule, LPWSTR pszName, EnumState &state) {
+    HRSRC hInfo = FindResourceW(hModule, pszName, RT_DIALOG);
     HGLOBAL hData = hInfo != nullptr ? LoadResource(hModule, hInfo) : nullptr;
     const void *pData = hData != nullptr ? LockResource(hData) : nullptr;
     DialogTemplate dialog;
     if (pData == nullptr ||
         !ParseDialogTemplate(static_cast<const BYTE *>(pData), SizeofResource(hModule, hInfo),
                              static_cast<WORD>(reinterpret_cast<ULONG_PTR>(pszName)), &dialog)) {
-        state.ok = false;
-        return FALSE;
+        return false;
     }
     state.pTemplates->push_back(std::move(dialog));
-    return TRUE;
+    return true;
+}
+
+// No exception may leave the system's enumeration callback.
+BOOL CALLBACK OnDialogResource(HMODULE hModule, LPCWSTR, LPWSTR pszName, LONG_PTR lParam) {
+    auto &state = *reinterpret_cast<EnumState *>(lParam);
+    if (!IS_INTRESOURCE(pszName)) return TRUE;
+    try {
+        state.ok = ReadDialogResource(hModule, pszName, state);
+    } catch (...) {
+        state.ok = false;
+    }
+    return state.ok ? TRUE : FALSE;
 }
 
 }  // namespace
@@ -154,8 +162,8 @@ bool LoadDialogTemplates(const std::wstring &dllPath, std::vector<DialogTemplate
         *pError = dllPath + L" (error " + std::to_wstring(GetLastError()) + L")";
         return false;
     }
-    EnumState state{module.get(), pTemplates};
-    EnumResourceNamesW(module.get(), MAKEINTRESOURCEW(5), OnDialogResource, reinterpret_cast<LONG_PTR>(&state));
+    EnumState state{pTemplates};
+    EnumResourceNamesW(module.get(), RT_DIALOG, OnDialogResource, reinterpret_cast<LONG_PTR>(&state));
     if (!state.ok || pTemplates->empty()) {
         *pError = dllPath + L": no readable dialog templates";
         return false;

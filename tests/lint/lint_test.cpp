@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include "host/lint_context.h"
 #include "host/printer_install.h"
+#include "resources/resource_ids.h"
 #include "lint/lint_rig.h"
 
 namespace linttest {
@@ -147,6 +149,33 @@ TEST(Lint, EachRuleCatchesItsChangeAtItsLine) {
         for (const LintFinding &f : report.Findings()) bFound = bFound || Matches(f, c, line);
         EXPECT_TRUE(bFound) << "expected [" << c.rule << "] at line " << line << ", found:\n" << Describe(report);
     }
+}
+
+// The templates come from the module's resources; a damaged one must be
+// refused, never read past its end.
+TEST(Lint, DialogTemplatesAreReadWithinTheirBounds) {
+    HMODULE hModule = LoadLibraryExW(PluginPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(hModule, nullptr);
+    HRSRC hInfo = FindResourceW(hModule, MAKEINTRESOURCEW(IDD_PRINT_AND_HOLD), RT_DIALOG);
+    ASSERT_NE(hInfo, nullptr);
+    const auto *pData = static_cast<const BYTE *>(LockResource(LoadResource(hModule, hInfo)));
+    const size_t cbData = SizeofResource(hModule, hInfo);
+    oemuihost::DialogTemplate dialog;
+    ASSERT_TRUE(oemuihost::ParseDialogTemplate(pData, cbData, IDD_PRINT_AND_HOLD, &dialog));
+    EXPECT_EQ(dialog.caption, L"Print and Hold");
+    const oemuihost::TemplateControl *pMode = dialog.Control(IDC_PH_MODE_LIST);
+    ASSERT_NE(pMode, nullptr);
+    EXPECT_EQ(pMode->className, L"ComboBox");
+    ASSERT_NE(dialog.Control(IDC_PH_DATE_PICKER), nullptr);
+    EXPECT_EQ(dialog.Control(IDC_PH_DATE_PICKER)->className, L"SysDateTimePick32");
+    EXPECT_EQ(dialog.Control(IDC_PH_MODE_LABEL)->text, L"Print Mode");
+    // Every cut that ends inside the last control's fields is refused.
+    std::vector<BYTE> copy(pData, pData + cbData);
+    for (size_t cb = 0; cb + 8 < cbData; ++cb) {
+        std::vector<BYTE> cut(copy.begin(), copy.begin() + static_cast<std::ptrdiff_t>(cb));
+        EXPECT_FALSE(oemuihost::ParseDialogTemplate(cut.data(), cut.size(), IDD_PRINT_AND_HOLD, &dialog)) << cb;
+    }
+    FreeLibrary(hModule);
 }
 
 TEST(Lint, SamplesCheckClean) {
