@@ -178,6 +178,44 @@ TEST(Lint, DialogTemplatesAreReadWithinTheirBounds) {
     FreeLibrary(hModule);
 }
 
+struct BitmapCase {
+    const wchar_t *file;
+    int width, height;
+    const char *rule;  // null: no finding
+    const wchar_t *mention;
+};
+
+TEST(Lint, BitmapsHaveTheSizesTheirPlacesHold) {
+    const BitmapCase cases[] = {
+        {L"TLXl.bmp", 300, 90, "bitmap-size", L"300 x 90"},
+        {L"TLXl.bmp", 108, 28, nullptr, nullptr},
+        {L"TLXY.bmp", 200, 150, "bitmap-size", L"200 x 150"},
+        {L"TLXY.bmp", 400, 300, nullptr, nullptr},
+    };
+    for (const BitmapCase &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        ModelCopy model(L"talix_c500");
+        ASSERT_TRUE(model.WriteBytes(c.file, BitmapBytes(c.width, c.height)));
+        const LintReport report = Lint(model.Folder());
+        size_t found = 0;
+        for (const LintFinding &f : report.Findings()) {
+            if (f.file != c.file) continue;
+            ++found;
+            EXPECT_EQ(f.rule, c.rule != nullptr ? c.rule : "");
+            if (c.mention != nullptr) {
+                EXPECT_NE(f.message.find(c.mention), std::wstring::npos) << Describe(report);
+            }
+        }
+        EXPECT_EQ(found, c.rule != nullptr ? 1u : 0u) << Describe(report);
+    }
+    ModelCopy damaged(L"talix_c500");
+    ASSERT_TRUE(damaged.WriteBytes(L"TLXY.bmp", "BM not a bitmap"));
+    const LintReport report = Lint(damaged.Folder());
+    bool bFound = false;
+    for (const LintFinding &f : report.Findings()) bFound = bFound || (f.rule == "bitmap-load" && f.severity == kError);
+    EXPECT_TRUE(bFound) << Describe(report);
+}
+
 TEST(Lint, SamplesCheckClean) {
     for (const wchar_t *model : {L"talix_c500", L"korvant_k30", L"korvant_k45s", L"mero_p45ps"}) {
         const LintReport report = Lint(oemuihost::SampleModelsDirectory() + model);
@@ -197,6 +235,10 @@ TEST(Lint, WhatCannotBeCheckedEndsWithExitCodeTwo) {
                                                            model.Folder() + L"NOTHERE.DLL");
     EXPECT_EQ(noPlugin.ExitCode(false), 2);
     EXPECT_EQ(oemuihost::ClassifyLintTarget(model.Folder() + L"nowhere"), oemuihost::LintTargetKind::Missing);
+    // A driver package is recognised for the package checks to come.
+    ASSERT_TRUE(model.WriteBytes(L"OEMSETUP.INF", "[Version]\r\n"));
+    EXPECT_EQ(oemuihost::ClassifyLintTarget(model.Folder()), oemuihost::LintTargetKind::Package);
+    EXPECT_EQ(oemuihost::ClassifyLintTarget(model.Folder() + L"OEMSETUP.INF"), oemuihost::LintTargetKind::Package);
 }
 
 TEST(Lint, WarningsFailOnlyUnderWerror) {
