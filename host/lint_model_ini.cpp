@@ -197,7 +197,7 @@ void CheckPrefixAndPlugin(LintContext &ctx) {
         ctx.report.Error(ini.name, ini.LineOf(L"OEMFiles", L"OEMPrefix"), "ini-prefix",
                          L"[OEMFiles] OEMPrefix missing: string tables, bitmaps and help are looked for as "
                          L"OEMPrefix.DAT, OEMPrefixl.bmp, ...");
-    } else if (pPrefix->value.find_first_of(L"\\/:*?\"<>|. \t") != std::wstring::npos) {
+    } else if (pPrefix->value.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) {
         ctx.report.Error(ini.name, pPrefix->line, "ini-prefix",
                          L"[OEMFiles] OEMPrefix \"" + pPrefix->value +
                              L"\" holds a character that cannot be part of a file name in the driver directory");

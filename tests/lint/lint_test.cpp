@@ -69,6 +69,8 @@ const RuleCase kRuleCases[] = {
      "[OEMFiles]\r\nJobMointor=1", "ini-repeat", kWarning, L"only the first"},
     {"no prefix", L"korvant_k45s", {L"KVK45Su.INI", "OEMPrefix=KVS", "OEMPrefx=KVS"}, L"KVK45Su.INI", "[OEMFiles]",
      "ini-prefix", kError, L"OEMPrefix.DAT"},
+    {"prefix that is no file name", L"korvant_k30", {L"KVK30u.INI", "OEMPrefix=KVT", "OEMPrefix=KV/T"}, L"KVK30u.INI",
+     "OEMPrefix=KV/T", "ini-prefix", kError, L"file name"},
     {"plug-in not named", L"korvant_k30", {L"KVK30u.INI", "OEMConfigFile1=OEMUI.DLL", "OEMConfigFile1=OEMUI2.DLL"},
      L"KVK30u.INI", "OEMConfigFile1", "ini-plugin", kError, L"OEMUI.DLL"},
     // String tables.
