@@ -18,6 +18,7 @@ using oemuihost::LintSeverity;
 
 constexpr LintSeverity kError = LintSeverity::Error;
 constexpr LintSeverity kWarning = LintSeverity::Warning;
+constexpr LintSeverity kNote = LintSeverity::Note;
 
 struct RuleCase {
     const char *name;
@@ -67,6 +68,10 @@ const RuleCase kRuleCases[] = {
      L"KVK30u.INI", "Caption=Again", "ini-repeat", kWarning, L"line"},
     {"repeated section", L"korvant_k30", {L"KVK30u.INI", "", "\r\n[OEMFiles]\r\nJobMointor=1\r\n"}, L"KVK30u.INI",
      "[OEMFiles]\r\nJobMointor=1", "ini-repeat", kWarning, L"only the first"},
+    {"section the plug-in does not read", L"korvant_k30", {L"KVK30u.INI", "[FUNCTION]", "[FUNCTIONS]"}, L"KVK30u.INI",
+     "[FUNCTIONS]", "ini-unknown-section", kNote, L"FUNCTIONS"},
+    {"job monitor without its key", L"korvant_k30", {L"KVK30u.INI", "JobMointor=0", "JobMointor=1"}, L"KVK30u.INI",
+     "JobMointor=1", "ini-missing-key", kWarning, L"JobMointorPath"},
     {"no prefix", L"korvant_k45s", {L"KVK45Su.INI", "OEMPrefix=KVS", "OEMPrefx=KVS"}, L"KVK45Su.INI", "[OEMFiles]",
      "ini-prefix", kError, L"OEMPrefix.DAT"},
     {"prefix that is no file name", L"korvant_k30", {L"KVK30u.INI", "OEMPrefix=KVT", "OEMPrefix=KV/T"}, L"KVK30u.INI",
@@ -122,6 +127,8 @@ const RuleCase kRuleCases[] = {
      L"TLXC500.hin", "Edit:4711", "hint-control", kWarning, L"4711"},
     {"hint section for no dialog", L"talix_c500", {L"TLXC500.hin", "", "[Paper Size Dialog]\r\n"}, L"TLXC500.hin",
      "[Paper Size Dialog]", "hint-dialog", kWarning, L"Paper Size"},
+    {"hint file without its section", L"talix_c500", {L"TLXC500.hin", "\n[TROUBLE_PAGE]", "\n[TROUBLE PAGE]"},
+     L"TLXC500.hin", nullptr, "hint-section", kWarning, L"TROUBLE_PAGE"},
     // Driver data.
     {"greyscale feature renamed", L"talix_c500",
      {L"TLXC500.GPD", "*Feature: JCLEnhanceGray", "*Feature: JCLEnhanceGrey"}, L"TLXC500.GPD", nullptr,
