@@ -302,11 +302,15 @@ bool SetPrinterString(const std::wstring &printerName, const std::wstring &value
     return rc == ERROR_SUCCESS;
 }
 
+// Wine 8 has no DeletePrinterDataW (a call ends the process); its printer
+// data lives in the printer's registry key.
 bool DeletePrinterValue(const std::wstring &printerName, const std::wstring &valueName) {
-    HANDLE hPrinter = OpenForAdmin(printerName);
-    if (hPrinter == nullptr) return false;
-    const DWORD rc = DeletePrinterDataW(hPrinter, const_cast<LPWSTR>(valueName.c_str()));
-    ClosePrinter(hPrinter);
+    const std::wstring key = L"System\\CurrentControlSet\\Control\\Print\\Printers\\" + printerName +
+                             L"\\PrinterDriverData";
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS) return false;
+    const LSTATUS rc = RegDeleteValueW(hKey, valueName.c_str());
+    RegCloseKey(hKey);
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 

@@ -5,6 +5,7 @@
 #include "common/handles.h"
 #include "host/devmode_fields.h"
 #include "host/driver_devmode.h"
+#include "host/printer_install.h"
 #include "host/session.h"
 #include "host/side_effects.h"
 
@@ -146,7 +147,7 @@ bool Seeding::SeedPrinterData(const std::vector<std::wstring> &a, const StepCont
         *pError = L"cannot open printer \"" + ctx.printer + L"\" (error " + std::to_wstring(GetLastError()) + L")";
         return false;
     }
-    const DWORD err = remove ? DeletePrinterDataW(printer.get(), const_cast<LPWSTR>(a[1].c_str()))
+    const DWORD err = remove ? (DeletePrinterValue(ctx.printer, a[1]) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED)
                              : SetPrinterDataW(printer.get(), const_cast<LPWSTR>(a[1].c_str()), type,
                                                data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
     if (err != ERROR_SUCCESS && !(remove && err == ERROR_FILE_NOT_FOUND)) {

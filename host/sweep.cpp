@@ -16,6 +16,7 @@ namespace {
 
 // What one child run left in its result file.
 struct ChildRun {
+    bool started = false;
     bool done = false;
     bool hung = false;
     bool crashed = false;
@@ -171,8 +172,6 @@ ChildRun Sweep::RunChild(const std::wstring &scenario, const std::wstring &targe
     si.dwFlags = STARTF_USESTDHANDLES;
     HANDLE hNul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                               nullptr);
-    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-    (void)sa;
     if (hNul != INVALID_HANDLE_VALUE) SetHandleInformation(hNul, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
     si.hStdInput = nullptr;
     si.hStdOutput = hNul;
@@ -187,6 +186,7 @@ ChildRun Sweep::RunChild(const std::wstring &scenario, const std::wstring &targe
         return run;
     }
     if (hNul != INVALID_HANDLE_VALUE) CloseHandle(hNul);
+    run.started = true;
     CloseHandle(pi.hThread);
     if (WaitForSingleObject(pi.hProcess, m_options.timeoutMs) == WAIT_TIMEOUT) {
         run.hung = true;
@@ -215,6 +215,11 @@ void Sweep::Judge(const std::wstring &scenario, const std::wstring &target, cons
     auto find = [&](const std::wstring &what) { m_findings.push_back({leaf, target, what}); };
     const std::string label = Narrow(target.substr(0, target.rfind(L':')));
     Cell &cell = m_matrix[{label, leaf}];
+    if (!run.started) {
+        find(run.errors.empty() ? std::wstring(L"not started") : run.errors.front());
+        ++m_problems;
+        return;
+    }
     if (injectedRun) {
         ++cell.runs;
         ++m_injections;
@@ -355,7 +360,6 @@ int Sweep::Run() {
         return failed ? 1 : 0;
     }
     Print(L"");
-    wchar_t szRow[256];
     auto row = [&](const std::wstring &a, const std::wstring &b, const std::wstring &c, const std::wstring &d,
                    const std::wstring &e, const std::wstring &f, const std::wstring &g, const std::wstring &h) {
         std::wstring line = a;
@@ -366,7 +370,6 @@ int Sweep::Run() {
             std::wstring cell(9 > col->size() ? 9 - col->size() : 1, L' ');
             line += cell + *col;
         }
-        (void)szRow;
         return line;
     };
     Print(row(L"import", L"scenario", L"calls", L"runs", L"survived", L"hangs", L"torn", L"leaks"));

@@ -109,8 +109,9 @@ TEST_F(CaptionsTest, PassLengthLabelsAreFormattedSafely) {
 }
 
 // Without permission everything is disabled, except Cancel of a modal
-// dialog, which the close box needs.
-TEST_F(CaptionsTest, NoPermissionDisablesAllButTheModalCancel) {
+// dialog, which the close box needs, and Help, which changes nothing: a
+// modal dialog's, and the Troubleshooting page's own.
+TEST_F(CaptionsTest, NoPermissionDisablesAllButTheModalCancelAndHelp) {
     for (bool bChildPage : {false, true}) {
         SCOPED_TRACE(bChildPage ? "page" : "modal");
         TestDialog owner;
@@ -119,6 +120,8 @@ TEST_F(CaptionsTest, NoPermissionDisablesAllButTheModalCancel) {
         HWND hCancel = page.Add(L"BUTTON", L"Cancel", IDCANCEL, 60, 5, 50, 14);
         HWND hEdit = page.Add(L"EDIT", L"", 1259, 5, 25, 50, 14);
         HWND hLabel = page.Add(L"STATIC", L"Color", 1356, 60, 25, 50, 14);
+        HWND hHelp = page.Add(L"BUTTON", L"Help", IDC_HELP_BUTTON, 115, 5, 50, 14);
+        HWND hPageHelp = page.Add(L"BUTTON", L"Page help", IDC_TS_HELP, 115, 25, 50, 14);
         ModelConfig cfg{};
         cfg.hCurrentDlg = page.hwnd();
         cfg.lNoPermission = 1;
@@ -127,7 +130,22 @@ TEST_F(CaptionsTest, NoPermissionDisablesAllButTheModalCancel) {
         EXPECT_FALSE(IsWindowEnabled(hEdit));
         EXPECT_FALSE(IsWindowEnabled(hLabel));
         EXPECT_EQ(IsWindowEnabled(hCancel) != FALSE, !bChildPage);
+        EXPECT_EQ(IsWindowEnabled(hHelp) != FALSE, !bChildPage);
+        EXPECT_FALSE(IsWindowEnabled(hPageHelp));  // not the Troubleshooting page
         EXPECT_EQ(WindowText(hLabel), L"Color");  // no string table: the key shows
+    }
+    for (DWORD dwTemplate : {DWORD{IDD_TROUBLESHOOTING}, DWORD{IDD_TROUBLESHOOTING_RTL}}) {
+        TestDialog owner;
+        TestDialog page(0, owner.hwnd(), true);
+        HWND hPageHelp = page.Add(L"BUTTON", L"Help", IDC_TS_HELP, 5, 5, 50, 14);
+        HWND hPrint = page.Add(L"BUTTON", L"Print", IDC_TS_DIAG_PRINT, 60, 5, 50, 14);
+        ModelConfig cfg{};
+        cfg.hCurrentDlg = page.hwnd();
+        cfg.dwCurrentTemplate = dwTemplate;
+        cfg.lNoPermission = 1;
+        TranslateDialog(page.hwnd(), &cfg, L"Troubleshooting");
+        EXPECT_TRUE(IsWindowEnabled(hPageHelp)) << dwTemplate;
+        EXPECT_FALSE(IsWindowEnabled(hPrint)) << dwTemplate;
     }
 }
 

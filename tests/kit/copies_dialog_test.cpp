@@ -139,13 +139,14 @@ TEST_F(CopiesDialogTest, MissingTextsShowTheirKeys) {
 
 // A sheet opened without permission shows the split but lets only Cancel
 // work; the job's own settings must not re-enable the greyscale field.
-TEST_F(CopiesDialogTest, NoPermissionLeavesOnlyCancel) {
+TEST_F(CopiesDialogTest, NoPermissionLeavesOnlyCancelAndHelp) {
     config.lNoPermission = 1;
     ASSERT_TRUE(Open([&](HWND hDlg) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hDlg, IDC_CP_GRAY)));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hDlg, IDC_CP_GRAY_UPDOWN)));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hDlg, IDOK)));
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hDlg, IDCANCEL)));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hDlg, IDC_HELP_BUTTON)));
         Press(hDlg, IDCANCEL);
     }));
 }

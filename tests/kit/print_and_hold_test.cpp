@@ -106,14 +106,16 @@ TEST_F(PrintAndHoldTest, PrintAtControlsShowForDelayOnly) {
 
 // Without permission only Cancel stays usable, whatever the stored mode
 // would enable: the passcode modes must not turn their fields back on.
-TEST_F(PrintAndHoldTest, NoPermissionLeavesOnlyCancel) {
+// Help changes nothing, so it stays usable with Cancel.
+TEST_F(PrintAndHoldTest, NoPermissionLeavesOnlyCancelAndHelp) {
     config.lNoPermission = 1;
     for (SHORT sCode : {0, 4, 5, 6, 9}) {
         pdm.sPrintMode = sCode;
         ASSERT_TRUE(Open([&](HWND hDlg) {
             for (HWND hChild = GetWindow(hDlg, GW_CHILD); hChild != nullptr; hChild = GetWindow(hChild, GW_HWNDNEXT)) {
                 const int id = GetDlgCtrlID(hChild);
-                EXPECT_EQ(IsWindowEnabled(hChild) != FALSE, id == IDCANCEL) << "code " << sCode << " control " << id;
+                EXPECT_EQ(IsWindowEnabled(hChild) != FALSE, id == IDCANCEL || id == IDC_HELP_BUTTON)
+                    << "code " << sCode << " control " << id;
             }
             // Unchecking "Store in Public" is no way back in either.
             SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDC_PH_STORE_PUBLIC, BN_CLICKED), 0);

@@ -96,6 +96,16 @@ TEST_F(PropertySheetsTest, InitLinksTheRecordAndPreparesTheCopySplit) {
     ASSERT_EQ(Call(SheetKind::Device, PROPSHEETUI_REASON_INIT), S_OK);
     EXPECT_EQ(info.Result, 1);
     EXPECT_EQ(pdm.pContext, nullptr);  // only the document sheet links the device mode
+    // Each sheet kind has its own no-permission flag.
+    ASSERT_NE(Record(), nullptr);
+    EXPECT_EQ(Record()->lNoPermission, 0);
+    psParam.dwFlags = DPS_NOPERMISSION;
+    ASSERT_EQ(Call(SheetKind::Device, PROPSHEETUI_REASON_INIT), S_OK);
+    ASSERT_NE(Record(), nullptr);
+    EXPECT_EQ(Record()->lNoPermission, 1);
+    ASSERT_EQ(Call(SheetKind::Document, PROPSHEETUI_REASON_INIT), S_OK);
+    ASSERT_NE(Record(), nullptr);
+    EXPECT_EQ(Record()->lNoPermission, 0);
 }
 
 TEST_F(PropertySheetsTest, ModelIniListsTheTroubleshootingPage) {
