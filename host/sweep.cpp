@@ -280,6 +280,8 @@ void Sweep::Judge(const std::wstring &scenario, const std::wstring &target, cons
 
 void Sweep::SweepScenario(const std::wstring &scenario) {
     const std::wstring leaf = scenario.substr(scenario.find_last_of(L"\\/") + 1);
+    const long injectionsBefore = m_injections;
+    const size_t findingsBefore = m_findings.size();
     const ChildRun reference = RunChild(scenario, L"none");
     Print(L"== " + leaf + L": uninjected run " + std::to_wstring(reference.ms) + L" ms");
     for (const std::wstring &u : reference.unclassified) {
@@ -314,6 +316,11 @@ void Sweep::SweepScenario(const std::wstring &scenario) {
             Judge(scenario, target, reference, run, true);
         }
     }
+    // A long sweep says how far it got, and what it found, as it goes.
+    Print(L"   " + leaf + L": " + std::to_wstring(m_injections - injectionsBefore) + L" injections, findings so far " +
+          std::to_wstring(m_findings.size()));
+    for (size_t i = findingsBefore; i < m_findings.size(); ++i)
+        Print(L"   " + m_findings[i].target + L": " + m_findings[i].what);
 }
 
 int Sweep::Run() {
