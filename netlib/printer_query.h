@@ -43,6 +43,10 @@ struct Cell {
 struct ColumnRows {
     Cell aCells[kMaxRows];
     size_t cCells;
+    // The walk stopped before the column's end (request or row cap, or an
+    // answer without its binding): the rows in hand may not be all of them,
+    // so they can show that a part is there but never that it is not.
+    bool bCut;
 };
 
 struct PrinterTables {
@@ -68,7 +72,8 @@ struct Answers {
 // Adds a row to a column (tests and the walker); false when it is full.
 bool AddCell(ColumnRows *pRows, const uint32_t *pIndex, size_t cIndex, int64_t llValue, const char *pszText);
 
-// The mapping rules, each from the rows alone.
+// The mapping rules, each from the rows alone. A rule that would need the
+// rows a cut column may be missing answers -1.
 int16_t TrayConfigCode(const PrinterTables &tables);
 int16_t DuplexAnswer(const PrinterTables &tables);
 int16_t HardDiskAnswer(const PrinterTables &tables);
@@ -89,9 +94,9 @@ enum class QueryResult {
 QueryResult ReadPrinterTables(const sockaddr_in &target, const Settings &settings, const Questions &questions,
                               PrinterTables *pTables, TraceFn pfnTrace, void *pTraceContext);
 
-// Dotted IPv4 text ("192.0.2.10", four decimal parts, nothing else) to an
-// address usable as a target: refuses 0.0.0.0, the limited broadcast and
-// multicast or reserved addresses, which would not reach one printer.
+// Dotted IPv4 text to an address usable as a target, by the plug-in's one
+// address rule (settings/host_address.h): no other form, and no address of
+// no single printer.
 bool ParseTargetAddress(const char *pszText, in_addr *pAddr);
 
 // One line describing a binding ("1.3.6.1... = INTEGER 4"), cut to fit.
