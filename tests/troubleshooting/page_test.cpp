@@ -353,10 +353,25 @@ TEST_F(PageTest, AlertSettingsDefaultsRepairAndClamping) {
     EXPECT_EQ(*reinterpret_cast<DWORD *>(data.data()), 1u);
 }
 
+// Height of the text up to its last visible line as a word-wrapping static
+// control draws it: its own font and width, at this screen's resolution.
+int WrappedTextHeight(HWND hControl, std::wstring text) {
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
+    RECT rc = {};
+    GetClientRect(hControl, &rc);
+    HDC hdc = GetDC(hControl);
+    HGDIOBJ hOld = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessageW(hControl, WM_GETFONT, 0, 0)));
+    DrawTextW(hdc, text.c_str(), -1, &rc, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    SelectObject(hdc, hOld);
+    ReleaseDC(hControl, hdc);
+    return rc.bottom - rc.top;
+}
+
 TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
     OpenPage p;
     ASSERT_TRUE(p.ok()) << Narrow(p.error());
-    // The OK button's place is checked by the scenario; the client size only here.
+    // The OK button's place is checked by the scenario; the client size only
+    // here, and that every line of the details shows.
     SIZE client = {};
     std::wstring details;
     ASSERT_TRUE(DriveModal([&] { p.Command(IDC_TS_ABOUT); },
@@ -378,6 +393,9 @@ TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
                                wchar_t sz[300] = {};
                                GetDlgItemTextW(hDlg, IDC_AB_DETAILS, sz, 300);
                                details = sz;
+                               const int cyNeeded = WrappedTextHeight(GetDlgItem(hDlg, IDC_AB_DETAILS), sz);
+                               EXPECT_LE(cyNeeded, ChildRect(hDlg, IDC_AB_DETAILS).bottom -
+                                                       ChildRect(hDlg, IDC_AB_DETAILS).top);
                                SendMessageW(hDlg, WM_COMMAND, IDOK, 0);
                            }));
     EXPECT_EQ(client.cx, 360);
