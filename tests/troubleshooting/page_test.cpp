@@ -373,10 +373,15 @@ TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
     // The OK button's place is checked by the scenario; the client size only
     // here, and that every line of the details shows.
     SIZE client = {};
+    int dpiX = 96, dpiY = 96;
     std::wstring details;
     ASSERT_TRUE(DriveModal([&] { p.Command(IDC_TS_ABOUT); },
                            [&](HWND hDlg) {
                                client = ClientSize(hDlg);
+                               HDC hdc = GetDC(hDlg);
+                               dpiX = GetDeviceCaps(hdc, LOGPIXELSX);
+                               dpiY = GetDeviceCaps(hdc, LOGPIXELSY);
+                               ReleaseDC(hDlg, hdc);
                                // OK's hint covers the button where it was moved, not its template place.
                                HWND hOk = GetDlgItem(hDlg, IDOK);
                                TOOLINFOW ti = {};
@@ -398,8 +403,9 @@ TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
                                                        ChildRect(hDlg, IDC_AB_DETAILS).top);
                                SendMessageW(hDlg, WM_COMMAND, IDOK, 0);
                            }));
-    EXPECT_EQ(client.cx, 360);
-    EXPECT_EQ(client.cy, 312);
+    // The 360 x 264 picture and the band below it, at this screen's resolution.
+    EXPECT_EQ(client.cx, MulDiv(360, dpiX, 96));
+    EXPECT_EQ(client.cy, MulDiv(312, dpiY, 96));
     EXPECT_EQ(details,
               L"Talix C500 Colour Printer Driver\r\nVersion 1.00.0\r\n\r\nDriver: Talix C500 Colour\r\n"
               L"Talix Printing Systems\r\nCopyright (C) 2026 Talix Printing Systems\r\n\r\nSample model file set\r\n"
