@@ -90,6 +90,19 @@ oemui_prepare_cjk_font() {
   touch "$WINEPREFIX/.oemui-cjk-font"
 }
 
+# Prepares the prefix $1 as the build tree's own, with its screen (and so
+# every dialog font) at $2 dots per inch: 144 is 150 % scaling.
+oemui_prepare_dpi_prefix() {
+  local -x WINEPREFIX="$1"
+  local dpi=$2
+  oemui_prepare_prefix
+  [ -f "$WINEPREFIX/.oemui-dpi-$dpi" ] && return 0
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 || true
+  wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 || true
+  wineserver -w || true
+  touch "$WINEPREFIX/.oemui-dpi-$dpi"
+}
+
 # Runs a command under Xvfb with a persistent, warmed-up wineserver.
 oemui_with_wine() {
   xvfb-run -a -s "-screen 0 1280x1024x24" "$OEMUI_ROOT/scripts/with-wine.sh" "$@"

@@ -17,22 +17,10 @@ oemui_build
 scenarios=(emulator job_options troubleshooting japanese)
 shots="$OEMUI_ROOT/docs/screenshots"
 
-# A prefix whose screen, and so every dialog font, is at DPI dots per inch.
-prepare_dpi_prefix() {
-  local dpi=$1
-  export WINEPREFIX="$OEMUI_BUILD_DIR/wineprefix-shots-$dpi"
-  oemui_prepare_prefix
-  if [ ! -f "$WINEPREFIX/.oemui-dpi-$dpi" ]; then
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-    wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-    wineserver -w
-    touch "$WINEPREFIX/.oemui-dpi-$dpi"
-  fi
-}
-
 take() {
   local dpi=$1 suffix=$2 scn log temp shot name
-  prepare_dpi_prefix "$dpi"
+  export WINEPREFIX="$OEMUI_BUILD_DIR/wineprefix-shots-$dpi"
+  oemui_prepare_dpi_prefix "$WINEPREFIX" "$dpi"
   temp="$WINEPREFIX/drive_c/users/$(whoami)/Temp"
   rm -f "$temp"/oemui-shot-*.png
   for scn in "${scenarios[@]}"; do
