@@ -12,6 +12,7 @@
 #include "ui/language.h"
 #include "ui/layout.h"
 #include "ui/modal_dialog.h"
+#include "ui/dialog_texts.h"
 
 namespace oemui {
 namespace {
@@ -110,10 +111,10 @@ BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
     if (pConfig == nullptr) return FALSE;
     pConfig->hCurrentDlg = hDlg;
     pConfig->dwCurrentTemplate = IDD_ABOUT;
-    const bool fRtl = IsRightToLeftLanguage();
-    if (fRtl) SetWindowLongPtrW(hDlg, GWL_EXSTYLE, GetWindowLongPtrW(hDlg, GWL_EXSTYLE) ^ WS_EX_LAYOUTRTL);
+    const bool bRtl = IsRightToLeftLanguage();
+    if (bRtl) SetWindowLongPtrW(hDlg, GWL_EXSTYLE, GetWindowLongPtrW(hDlg, GWL_EXSTYLE) ^ WS_EX_LAYOUTRTL);
 
-    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
     if (pConfig->pVer != nullptr) pConfig->pVer->SetSection(L"Version");
     if (pConfig->pDat != nullptr) {
         wchar_t szCaption[kProfileTextCch];
@@ -123,9 +124,9 @@ BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
     // The hint areas are taken from where the controls are when the pass
     // registers them: the controls go to their places first.
     FitToBackground(hDlg, pConfig);
-    if (fRtl) MoveDetailsToLeadingEdge(hDlg);
-    TranslateDialog(hDlg, pConfig, L"About");
-    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+    if (bRtl) MoveDetailsToLeadingEdge(hDlg);
+    TranslateDialog(hDlg, pConfig, kAboutDialogName);
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
 
     SetForegroundWindow(hDlg);
     CenterOnParent(hDlg);
@@ -178,7 +179,7 @@ void OnPaint(HWND hDlg, const ModelConfig *pConfig) {
         }
 
         GdiSelection font(hdc, GetStockObject(DEFAULT_GUI_FONT));
-        if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+        if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
         if (pConfig->pVer != nullptr) pConfig->pVer->SetSection(L"Version");
         wchar_t szDetails[kAboutDetailsCch];
         BuildAboutDetails(pConfig, szDetails);

@@ -38,32 +38,6 @@ constexpr TrayConfiguration kTrayConfigurations[] = {
     {10, {2, 0, 0}}, {11, {1, 2, 0}}, {12, {1, 1, 2}},
 };
 
-// Which tray each tray keyword stands for (index into TrayConfiguration::alSel).
-struct TrayItem {
-    const char *pszKeyword;
-    int nTray;
-};
-constexpr TrayItem kTrayItems[] = {
-    {"Option1", 0}, {"Option5", 1}, {"Option6", 2},
-    {"OptTray2", 0}, {"OptTray3", 1}, {"OptTray4", 2},
-};
-constexpr const char *kTrayOptionNames[] = {"False", "True", "LCT"};
-
-// The single-choice options: the first keyword found wins.
-struct SwitchedOption {
-    SHORT NetLibRecord::*pWord;
-    const char *pszKeyword;
-    const char *pszOtherKeyword;  // the other driver-data family, or null
-    const char *pszOffName;
-    const char *pszOnName;
-    bool fStoreDiskSetting;
-};
-constexpr SwitchedOption kSwitchedOptions[] = {
-    {&NetLibRecord::sDuplexUnit, "Option2", "DuplexUnit", "False", "True", false},
-    {&NetLibRecord::sHardDisk, "Option4", "PrinterHardDisk", "False", "True", true},
-    {&NetLibRecord::sFinisher, "Finisher", nullptr, "None", "MPFinisher", false},
-};
-
 constexpr size_t kPortNameCb = 256;  // 255 bytes and the NUL
 
 POPTITEM FindItem(const OEMCUIPPARAM *pParam, const char *pszKeyword) {
@@ -113,8 +87,8 @@ private:
 void BuildRequest(const OEMCUIPPARAM *pParam, ModelConfig *pConfig, NetLibRecord *pRecord) {
     for (const InstallableOption &option : kInstallableOptions) {
         if (option.pWord == nullptr || option.rule == RequestRule::kNone) continue;
-        const bool fFound = FindItem(pParam, option.pszKeyword) != nullptr;
-        if (fFound)
+        const bool bFound = FindItem(pParam, option.pszKeyword) != nullptr;
+        if (bFound)
             pRecord->*option.pWord = 0;
         else if (option.rule == RequestRule::kSetWord)
             pRecord->*option.pWord = -1;
@@ -168,7 +142,7 @@ void ApplySwitchedOption(const OEMCUIPPARAM *pParam, IPrintOemDriverUI *pDriverU
     }
     const char *pszName = sAnswer != 0 ? option.pszOnName : option.pszOffName;
     if (!SetItemSelection(pParam, pDriverUI, pItem, pszKeyword, sAnswer, pszName)) return;
-    if (option.fStoreDiskSetting) {
+    if (option.bStoreDiskSetting) {
         SetPrinterDword(pParam->hPrinter, kHddSettingValue, static_cast<DWORD>(sAnswer));
     }
 }
