@@ -30,4 +30,10 @@ Dpi WindowDpi(HWND hWnd);
 // that is not positive counts as kBaseDpi.
 int ScaleForDpi(int nPixels, int nDpi);
 
+// A copy of hBitmap, drawn for kBaseDpi, at its size for dpi, pixel for
+// pixel (nothing blended, so a transparent key colour stays exact), made
+// compatible with hdcLike. Null when the size stays or no copy can be made;
+// the copy is the caller's to delete.
+HBITMAP StretchBitmapForDpi(HDC hdcLike, HBITMAP hBitmap, Dpi dpi);
+
 }  // namespace oemui
