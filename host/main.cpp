@@ -9,6 +9,7 @@
 #include "common/bounded_format.h"
 #include "common/handles.h"
 #include "host/devmode_report.h"
+#include "host/driver_install.h"
 #include "host/driver_devmode.h"
 #include "host/interactive.h"
 #include "host/plugin_host.h"
@@ -29,7 +30,10 @@ int Usage() {
         L"      play a scenario file and print the report (exit 2: a step is wrong)\n"
         L"  show MODEL-DIR|PRINTER [--properties] [--screenshot FILE.bmp] [--dll PATH]\n"
         L"      open a real property sheet; OK prints the resulting device mode\n"
-        L"  install MODEL-DIR [--name NAME] [--port PORT]\n"
+        L"  package OUT-DIR MODEL-DIR... [--dll PATH] [--netlib PATH]\n"
+        L"      write a driver package (INF, model files, plug-in, network library) per model folder\n"
+        L"  install PACKAGE-DIR|INF|MODEL-DIR [--model NAME] [--name PRINTER] [--port PORT]\n"
+        L"      install a driver from its INF and add a printer (a model folder is packaged first)\n"
         L"  uninstall NAME\n"
         L"  probe PORT|ADDRESS [--settings INI] [--community C] [--udp-port N] [--timeout MS] [--retries N]\n"
         L"      show what the SNMP network library reads from the printer and the record it would return\n");
@@ -111,20 +115,6 @@ int RunCommand(const std::wstring &path, const RunOptions &options, bool json) {
     return exitCode;
 }
 
-int InstallCommand(const std::wstring &dir, const std::wstring &name, const std::wstring &port) {
-    const std::wstring folder = ResolveModelDirectory(dir);
-    InstalledPrinter installed;
-    std::wstring error;
-    if (!InstallModelPrinter(folder, name.empty() ? TemporaryPrinterName(folder) : name, port, std::wstring(),
-                             &installed, &error)) {
-        PrintError(L"oemuihost: the model " + folder + L" cannot be installed: " + error + L"\n");
-        return kExitFailure;
-    }
-    Print(L"installed printer \"" + installed.printerName + L"\" with driver \"" + installed.driverName +
-          L"\", data file " + installed.dataFile + L"\n");
-    return kExitOk;
-}
-
 // Removes a printer and its driver the way the print system does: the
 // driver core tells the plug-in that the driver is deleted first, and the
 // emulator forgets the device mode it stored for the printer.
@@ -172,13 +162,18 @@ int wmain(int argc, wchar_t **argv) {
     RunOptions run;
     ShowOptions show;
     bool json = false;
-    std::wstring name, port;
+    std::wstring name, port, infModel, netlibPath;
+    bool dllGiven = false;
     ProbeOptions probe;
     for (int i = 2; i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (arg == L"--dll" && hasValue)
-            dllPath = argv[++i];
+            dllPath = argv[++i], dllGiven = true;
+        else if (arg == L"--model" && hasValue)
+            infModel = argv[++i];
+        else if (arg == L"--netlib" && hasValue)
+            netlibPath = argv[++i];
         else if (arg == L"--json")
             json = true;
         else if (arg == L"--printer" && hasValue)
@@ -218,7 +213,8 @@ int wmain(int argc, wchar_t **argv) {
         show.target = positional[0];
         return ShowSheet(show);
     }
-    if (command == L"install" && positional.size() == 1) return InstallCommand(positional[0], name, port);
+    if (command == L"package") return PackageCommand(positional, dllGiven ? dllPath : std::wstring(), netlibPath);
+    if (command == L"install" && positional.size() == 1) return InstallCommand({positional[0], infModel, name, port});
     if (command == L"uninstall" && positional.size() == 1) return UninstallCommand(positional[0], dllPath);
     if (command == L"probe" && positional.size() == 1) {
         probe.target = positional[0];

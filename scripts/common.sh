@@ -11,7 +11,7 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 OEMUI_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb xauth snmpd
-                googletest imagemagick x11-utils python3)
+                googletest imagemagick x11-utils python3 osslsigncode openssl)
 
 oemui_install_packages() {
   local missing=()
