@@ -13,6 +13,7 @@
 #include "host/driver_devmode.h"
 #include "host/interactive.h"
 #include "host/plugin_host.h"
+#include "host/plugin_locator.h"
 #include "host/printer_install.h"
 #include "host/probe.h"
 #include "host/scenario.h"
@@ -24,8 +25,9 @@ namespace {
 int Usage() {
     PrintError(
         L"usage: oemuihost COMMAND [options]\n"
-        L"  info [--dll PATH]\n"
-        L"      load the plug-in, print its identification answers and a default private block\n"
+        L"  info [PRINTER] [--dll PATH]\n"
+        L"      load the plug-in (the one the printer's driver names), print its identification answers\n"
+        L"      and a default private block\n"
         L"  run SCENARIO [--json] [--printer NAME] [--keep] [--dll PATH]\n"
         L"      play a scenario file and print the report (exit 2: a step is wrong)\n"
         L"  show MODEL-DIR|PRINTER [--properties] [--screenshot FILE.bmp] [--dll PATH]\n"
@@ -95,6 +97,18 @@ int RunInfo(const std::wstring &dllPath) {
     Print(L"DllCanUnloadNow after release -> " + Hex32(static_cast<unsigned long>(hrUnload)) +
           (hrUnload == S_OK ? L" (S_OK)\n" : L" (module still held)\n"));
     return 0;
+}
+
+// What a driver core would load for the printer, then "info" on it.
+int InfoOnPrinter(const std::wstring &printer, const std::wstring &dllOverride) {
+    PluginLocation location;
+    std::wstring error;
+    if (!ChoosePlugin(dllOverride, printer, &location, &error)) {
+        PrintError(L"oemuihost: " + error + L"\n");
+        return kExitFailure;
+    }
+    Print(DescribePluginLocation(location) + L"\n");
+    return location.found ? RunInfo(location.path) : kExitOk;
 }
 
 int RunCommand(const std::wstring &path, const RunOptions &options, bool json) {
@@ -203,13 +217,14 @@ int wmain(int argc, wchar_t **argv) {
         else
             return Usage();
     }
-    if (command == L"info" && positional.empty()) return RunInfo(dllPath);
+    if (command == L"info" && positional.size() <= 1)
+        return positional.empty() ? RunInfo(dllPath) : InfoOnPrinter(positional[0], dllGiven ? dllPath : L"");
     if (command == L"run" && positional.size() == 1) {
         run.dllPath = dllPath;
         return RunCommand(positional[0], run, json);
     }
     if (command == L"show" && positional.size() == 1) {
-        show.dllPath = dllPath;
+        show.dllPath = dllGiven ? dllPath : std::wstring();
         show.target = positional[0];
         return ShowSheet(show);
     }
