@@ -220,7 +220,7 @@ int wmain(int argc, wchar_t **argv) {
     if (command == L"info" && positional.size() <= 1)
         return positional.empty() ? RunInfo(dllPath) : InfoOnPrinter(positional[0], dllGiven ? dllPath : L"");
     if (command == L"run" && positional.size() == 1) {
-        run.dllPath = dllPath;
+        run.dllPath = dllGiven ? dllPath : std::wstring();
         return RunCommand(positional[0], run, json);
     }
     if (command == L"show" && positional.size() == 1) {
