@@ -19,6 +19,8 @@ int ScenarioRunner::Run(const Scenario &scenario) {
         Cleanup();
         return kExitFailure;
     }
+    // The core's helper serves its own page even without a plug-in.
+    if (m_pHelper == nullptr) m_pHelper = new DriverHelper(&m_report);
     m_pSteps = &scenario.steps;
     m_next = 0;
     m_failed = false;

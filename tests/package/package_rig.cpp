@@ -106,4 +106,20 @@ bool DriverInstalled(const std::wstring &driverName) {
     return false;
 }
 
+void RemovePrinterAndDriver(const std::wstring &printerName) {
+    HANDLE hPrinter = nullptr;
+    std::wstring driver;
+    if (OpenPrinterW(const_cast<LPWSTR>(printerName.c_str()), &hPrinter, nullptr)) {
+        DWORD cb = 0;
+        GetPrinterW(hPrinter, 2, nullptr, 0, &cb);
+        std::vector<BYTE> info(cb + sizeof(PRINTER_INFO_2W));
+        if (cb != 0 && GetPrinterW(hPrinter, 2, info.data(), static_cast<DWORD>(info.size()), &cb)) {
+            const wchar_t *pszDriver = reinterpret_cast<const PRINTER_INFO_2W *>(info.data())->pDriverName;
+            if (pszDriver != nullptr) driver = pszDriver;
+        }
+        ClosePrinter(hPrinter);
+    }
+    UninstallModelPrinter(printerName, driver);
+}
+
 }  // namespace oemuihost

@@ -33,5 +33,7 @@ inline PluginPair DriverPackagePairForTests() { return DriverPackagePair(); }
 // Files of the printer-driver folder ("\3\"), sorted.
 std::vector<std::wstring> DriverFolderFiles();
 bool DriverInstalled(const std::wstring &driverName);
+// A printer an earlier run left behind, with its driver and files.
+void RemovePrinterAndDriver(const std::wstring &printerName);
 
 }  // namespace oemuihost
