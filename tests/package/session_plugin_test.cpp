@@ -49,9 +49,9 @@ protected:
     }
     bool Install(const std::wstring &model) {
         std::wstring error;
-        const bool ok = InstallFromInf({PackagesDirectory() + model, L"", kPrinter, L""}, &installed, &driver, &error);
-        EXPECT_TRUE(ok) << Narrow(error);
-        return ok;
+        const bool bOk = InstallFromInf({PackagesDirectory() + model, L"", kPrinter, L""}, &installed, &driver, &error);
+        EXPECT_TRUE(bOk) << Narrow(error);
+        return bOk;
     }
     std::wstring DriverFolder() const { return installed.dataFile.substr(0, installed.dataFile.find_last_of(L'\\') + 1); }
     InstalledPrinter installed;
