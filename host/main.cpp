@@ -12,6 +12,7 @@
 #include "host/driver_install.h"
 #include "host/driver_devmode.h"
 #include "host/interactive.h"
+#include "host/lint.h"
 #include "host/plugin_host.h"
 #include "host/plugin_locator.h"
 #include "host/printer_install.h"
@@ -38,7 +39,9 @@ int Usage() {
         L"      install a driver from its INF and add a printer (a model folder is packaged first)\n"
         L"  uninstall NAME\n"
         L"  probe PORT|ADDRESS [--settings INI] [--community C] [--udp-port N] [--timeout MS] [--retries N]\n"
-        L"      show what the SNMP network library reads from the printer and the record it would return\n");
+        L"      show what the SNMP network library reads from the printer and the record it would return\n"
+        L"  lint MODEL-DIR [--json] [--werror] [--dll PATH]\n"
+        L"      check a model's files as the plug-in will read them (exit 1: errors, 2: cannot run)\n");
     return 2;
 }
 
@@ -179,6 +182,7 @@ int wmain(int argc, wchar_t **argv) {
     std::wstring name, port, infModel, netlibPath;
     bool dllGiven = false;
     ProbeOptions probe;
+    LintOptions lint;
     for (int i = 2; i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -192,6 +196,8 @@ int wmain(int argc, wchar_t **argv) {
             json = true;
         else if (arg == L"--printer" && hasValue)
             run.printerOverride = argv[++i];
+        else if (arg == L"--werror")
+            lint.werror = true;
         else if (arg == L"--keep")
             run.keepPrinters = true;
         else if (arg == L"--properties")
@@ -234,6 +240,12 @@ int wmain(int argc, wchar_t **argv) {
     if (command == L"probe" && positional.size() == 1) {
         probe.target = positional[0];
         return RunProbe(probe);
+    }
+    if (command == L"lint" && positional.size() == 1) {
+        lint.target = positional[0];
+        lint.dllPath = dllPath;
+        lint.json = json;
+        return RunLint(lint);
     }
     return Usage();
 }

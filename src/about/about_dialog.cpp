@@ -11,6 +11,7 @@
 #include "ui/language.h"
 #include "ui/layout.h"
 #include "ui/modal_dialog.h"
+#include "ui/dialog_texts.h"
 
 namespace oemui {
 namespace {
@@ -115,7 +116,7 @@ BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
     const bool bRtl = IsRightToLeftLanguage();
     if (bRtl) SetWindowLongPtrW(hDlg, GWL_EXSTYLE, GetWindowLongPtrW(hDlg, GWL_EXSTYLE) ^ WS_EX_LAYOUTRTL);
 
-    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
     if (pConfig->pVer != nullptr) pConfig->pVer->SetSection(L"Version");
     if (pConfig->pDat != nullptr) {
         wchar_t szCaption[kProfileTextCch];
@@ -126,8 +127,8 @@ BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
     // registers them: the controls go to their places first.
     FitToBackground(hDlg, pConfig);
     if (bRtl) MoveDetailsToLeadingEdge(hDlg);
-    TranslateDialog(hDlg, pConfig, L"About");
-    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+    TranslateDialog(hDlg, pConfig, kAboutDialogName);
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
 
     SetForegroundWindow(hDlg);
     CenterOnParent(hDlg);
@@ -164,7 +165,7 @@ void OnPaint(HWND hDlg, const ModelConfig *pConfig) {
         }
 
         GdiSelection font(hdc, GetStockObject(DEFAULT_GUI_FONT));
-        if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+        if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
         if (pConfig->pVer != nullptr) pConfig->pVer->SetSection(L"Version");
         wchar_t szDetails[kAboutDetailsCch];
         BuildAboutDetails(pConfig, szDetails);

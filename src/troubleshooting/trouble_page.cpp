@@ -15,6 +15,7 @@
 #include "troubleshooting/outrider_settings.h"
 #include "troubleshooting/web_links.h"
 #include "ui/captions.h"
+#include "ui/dialog_texts.h"
 #include "ui/gdi_handles.h"
 #include "ui/language.h"
 #include "ui/layout.h"
@@ -22,9 +23,7 @@
 namespace oemui {
 namespace {
 
-// Control groups, each ended by 0.
-constexpr int kAlertGroup[] = {IDC_TS_OUTRIDER_GROUP, IDC_TS_OUTRIDER_TEXT, IDC_TS_OUTRIDER_LAST_TOPIC,
-                               IDC_TS_OUTRIDER_SETTINGS, 0};
+// Control groups, each ended by 0 (the alert group is in the header).
 constexpr int kDiagnosticGroup[] = {IDC_TS_DIAG_GROUP, IDC_TS_DIAG_TEXT, IDC_TS_DIAG_LIST, IDC_TS_DIAG_PRINT, 0};
 constexpr int kLinkGroup[] = {IDC_TS_LINK_GROUP, IDC_TS_LINK_1, IDC_TS_LINK_2, IDC_TS_LINK_3,
                               IDC_TS_LINK_4,     IDC_TS_LINK_5, IDC_TS_LINK_6, 0};
@@ -46,7 +45,7 @@ constexpr int kAlertGroupChecked = 1;
 constexpr LONG kLinkFontWeight = 600;
 constexpr int kLinkTextCch = MAX_PATH;
 
-constexpr wchar_t kPageName[] = L"Troubleshooting";
+constexpr const wchar_t *kPageName = kTroubleshootingDialogName;
 constexpr wchar_t kPageStateProperty[] = L"OemuiTroubleshootingPage";
 // Fires once the page has shown and painted: timers come after every paint.
 constexpr UINT_PTR kFinishTimer = 1;
