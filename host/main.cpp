@@ -37,7 +37,7 @@ int Usage() {
         L"      write a driver package (INF, model files, plug-in, network library) per model folder\n"
         L"  install PACKAGE-DIR|INF|MODEL-DIR [--model NAME] [--name PRINTER] [--port PORT]\n"
         L"      install a driver from its INF and add a printer (a model folder is packaged first)\n"
-        L"  uninstall NAME\n"
+        L"  uninstall NAME [--dll PATH]\n"
         L"  probe PORT|ADDRESS [--settings INI] [--community C] [--udp-port N] [--timeout MS] [--retries N]\n"
         L"      show what the SNMP network library reads from the printer and the record it would return\n"
         L"  lint MODEL-DIR [--json] [--werror] [--dll PATH]\n"
@@ -148,8 +148,12 @@ int UninstallCommand(const std::wstring &printerName, const std::wstring &dllPat
         }
         printer.reset();
     }
+    // The plug-in the driver names hears of its deletion (--dll: another build).
+    PluginLocation location;
+    std::wstring error;
+    if (!ChoosePlugin(dllPath, printerName, &location, &error)) location.found = false;
     PluginHost host;
-    if (host.Load(dllPath)) {
+    if (location.found && host.Load(location.path)) {
         DRIVER_INFO_3W info = {};
         info.cVersion = 3;
         info.pName = const_cast<LPWSTR>(driverName.c_str());
@@ -236,7 +240,8 @@ int wmain(int argc, wchar_t **argv) {
     }
     if (command == L"package") return PackageCommand(positional, dllGiven ? dllPath : std::wstring(), netlibPath);
     if (command == L"install" && positional.size() == 1) return InstallCommand({positional[0], infModel, name, port});
-    if (command == L"uninstall" && positional.size() == 1) return UninstallCommand(positional[0], dllPath);
+    if (command == L"uninstall" && positional.size() == 1)
+        return UninstallCommand(positional[0], dllGiven ? dllPath : std::wstring());
     if (command == L"probe" && positional.size() == 1) {
         probe.target = positional[0];
         return RunProbe(probe);
