@@ -1,9 +1,11 @@
 #include "host/driver_package.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cwctype>
 
 #include "common/bounded_format.h"
+#include "common/handles.h"
 #include "host/plugin_host.h"
 #include "settings/profile_reader.h"
 
@@ -39,21 +41,21 @@ std::wstring InfToken(const std::wstring &text) {
 // The date part of DriverVer comes from the plug-in itself, so that one build
 // always gives the same INF: its link time stamp, else its file time.
 std::wstring DriverDate(const std::wstring &dllPath) {
+    std::string image;
     DWORD stamp = 0;
-    HANDLE hFile = CreateFileW(dllPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    FILETIME ft = {};
-    if (hFile != INVALID_HANDLE_VALUE) {
+    if (ReadWholeFile(dllPath, &image) && image.size() >= sizeof(IMAGE_DOS_HEADER)) {
         IMAGE_DOS_HEADER dos = {};
+        std::memcpy(&dos, image.data(), sizeof(dos));
         IMAGE_NT_HEADERS64 nt = {};
-        DWORD cb = 0;
-        if (ReadFile(hFile, &dos, sizeof(dos), &cb, nullptr) && cb == sizeof(dos) && dos.e_magic == IMAGE_DOS_SIGNATURE &&
-            SetFilePointer(hFile, dos.e_lfanew, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-            ReadFile(hFile, &nt, sizeof(nt), &cb, nullptr) && cb == sizeof(nt) && nt.Signature == IMAGE_NT_SIGNATURE) {
-            stamp = nt.FileHeader.TimeDateStamp;
+        if (dos.e_magic == IMAGE_DOS_SIGNATURE && dos.e_lfanew > 0 &&
+            static_cast<size_t>(dos.e_lfanew) + sizeof(nt) <= image.size()) {
+            std::memcpy(&nt, image.data() + dos.e_lfanew, sizeof(nt));
+            if (nt.Signature == IMAGE_NT_SIGNATURE) stamp = nt.FileHeader.TimeDateStamp;
         }
-        GetFileTime(hFile, nullptr, nullptr, &ft);
-        CloseHandle(hFile);
     }
+    FILETIME ft = {};
+    WIN32_FILE_ATTRIBUTE_DATA attrs = {};
+    if (GetFileAttributesExW(dllPath.c_str(), GetFileExInfoStandard, &attrs)) ft = attrs.ftLastWriteTime;
     if (stamp != 0) {
         // Seconds since 1970 to 100-ns units since 1601.
         const ULONGLONG ticks = (static_cast<ULONGLONG>(stamp) + 11644473600ULL) * 10000000ULL;
@@ -74,6 +76,28 @@ bool CopyInto(const std::wstring &from, const std::wstring &to, std::wstring *pE
 }
 
 }  // namespace
+
+bool ReadWholeFile(const std::wstring &path, std::string *pBytes) {
+    oemui::KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x10000000) return false;
+    pBytes->assign(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD cb = 0;
+    return pBytes->empty() ||
+           (ReadFile(file.get(), &(*pBytes)[0], static_cast<DWORD>(pBytes->size()), &cb, nullptr) && cb == pBytes->size());
+}
+
+std::wstring DecodeText(const std::string &bytes) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        std::wstring text((bytes.size() - 2) / 2, L'\0');
+        if (!text.empty()) std::memcpy(&text[0], bytes.data() + 2, text.size() * sizeof(wchar_t));
+        return text;
+    }
+    std::wstring text;
+    for (char c : bytes) text += static_cast<wchar_t>(static_cast<unsigned char>(c));
+    return text;
+}
 
 std::wstring WithBackslash(std::wstring path) {
     if (!path.empty() && path.back() != L'\\') path += L'\\';
@@ -261,14 +285,11 @@ bool BuildDriverPackage(const std::wstring &modelDir, const std::wstring &outRoo
     package.files = inf.files;
     // INFs are UTF-16LE with a byte-order mark: captions need not be ASCII.
     const std::wstring text = L"\xFEFF" + DriverPackageInf(inf);
-    HANDLE hFile = CreateFileW((folder + package.infName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    oemui::KernelHandle file(CreateFileW((folder + package.infName).c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD cbWritten = 0;
     const DWORD cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    const bool written = hFile != INVALID_HANDLE_VALUE && WriteFile(hFile, text.data(), cb, &cbWritten, nullptr) &&
-                         cbWritten == cb;
-    if (hFile != INVALID_HANDLE_VALUE) CloseHandle(hFile);
-    if (!written) {
+    if (!file || !WriteFile(file.get(), text.data(), cb, &cbWritten, nullptr) || cbWritten != cb) {
         *pError = L"cannot write " + folder + package.infName;
         return false;
     }

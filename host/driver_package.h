@@ -55,6 +55,11 @@ std::wstring DriverPackageInf(const InfDescription &inf);
 bool BuildDriverPackage(const std::wstring &modelDir, const std::wstring &outRoot, const PluginPair &pair,
                         DriverPackage *pPackage, std::wstring *pError);
 
+// A whole file's bytes; false when it cannot be read.
+bool ReadWholeFile(const std::wstring &path, std::string *pBytes);
+// UTF-16LE text with a byte-order mark (or 8-bit text) as text.
+std::wstring DecodeText(const std::string &bytes);
+
 // The plain files of a folder (with a trailing backslash), sorted.
 std::vector<std::wstring> FilesOf(const std::wstring &dir);
 

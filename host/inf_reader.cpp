@@ -97,18 +97,9 @@ private:
 
     std::vector<std::wstring> Lines() const {
         std::vector<std::wstring> lines;
-        HANDLE hFile = CreateFileW(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (hFile == INVALID_HANDLE_VALUE) return lines;
-        std::vector<char> bytes(GetFileSize(hFile, nullptr));
-        DWORD cb = 0;
-        if (!bytes.empty()) ReadFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &cb, nullptr);
-        CloseHandle(hFile);
-        bytes.resize(cb);
-        std::wstring text;
-        if (cb >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE)
-            text.assign(reinterpret_cast<const wchar_t *>(bytes.data() + 2), (cb - 2) / 2);
-        else
-            for (char c : bytes) text += static_cast<wchar_t>(static_cast<unsigned char>(c));
+        std::string bytes;
+        if (!ReadWholeFile(m_path, &bytes)) return lines;
+        const std::wstring text = DecodeText(bytes);
         size_t start = 0;
         while (start <= text.size()) {
             size_t end = text.find(L'\n', start);

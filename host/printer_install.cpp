@@ -89,20 +89,8 @@ std::wstring SampleModelsDirectory() {
 namespace {
 
 bool SameBytes(const std::wstring &a, const std::wstring &b) {
-    auto read = [](const std::wstring &path, std::vector<char> *pBytes) {
-        HANDLE hFile = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, 0, nullptr);
-        if (hFile == INVALID_HANDLE_VALUE) return false;
-        pBytes->resize(GetFileSize(hFile, nullptr));
-        DWORD cb = 0;
-        const bool ok = pBytes->empty() ||
-                        (ReadFile(hFile, pBytes->data(), static_cast<DWORD>(pBytes->size()), &cb, nullptr) &&
-                         cb == pBytes->size());
-        CloseHandle(hFile);
-        return ok;
-    };
-    std::vector<char> x, y;
-    return read(a, &x) && read(b, &y) && x == y;
+    std::string x, y;
+    return ReadWholeFile(a, &x) && ReadWholeFile(b, &y) && x == y;
 }
 
 // Files of a failed installation go unless another driver lists them.

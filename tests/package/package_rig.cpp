@@ -53,15 +53,8 @@ std::wstring CopyOfPackage(const std::wstring &model, const std::wstring &scratc
 }
 
 std::wstring ReadText(const std::wstring &path) {
-    HANDLE hFile = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) return std::wstring();
-    std::vector<char> bytes(GetFileSize(hFile, nullptr));
-    DWORD cb = 0;
-    if (!bytes.empty()) ReadFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &cb, nullptr);
-    CloseHandle(hFile);
-    if (cb >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE)
-        return std::wstring(reinterpret_cast<const wchar_t *>(bytes.data() + 2), (cb - 2) / 2);
-    return std::wstring(bytes.begin(), bytes.begin() + cb);
+    std::string bytes;
+    return ReadWholeFile(path, &bytes) ? DecodeText(bytes) : std::wstring();
 }
 
 void WriteText(const std::wstring &path, const std::wstring &text) {
@@ -74,17 +67,8 @@ void WriteText(const std::wstring &path, const std::wstring &text) {
 }
 
 bool SameFileBytes(const std::wstring &a, const std::wstring &b) {
-    auto bytes = [](const std::wstring &path) {
-        std::string out;
-        HANDLE hFile = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (hFile == INVALID_HANDLE_VALUE) return std::string("\x01missing");
-        out.resize(GetFileSize(hFile, nullptr));
-        DWORD cb = 0;
-        if (!out.empty()) ReadFile(hFile, &out[0], static_cast<DWORD>(out.size()), &cb, nullptr);
-        CloseHandle(hFile);
-        return out;
-    };
-    return bytes(a) == bytes(b);
+    std::string x, y;
+    return ReadWholeFile(a, &x) && ReadWholeFile(b, &y) && x == y;
 }
 
 std::vector<std::wstring> DriverFolderFiles() {
