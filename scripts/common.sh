@@ -11,7 +11,8 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 OEMUI_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb xauth snmpd
-                googletest imagemagick x11-utils python3 fonts-liberation fonts-wqy-microhei)
+                googletest imagemagick x11-utils python3 fonts-liberation fonts-wqy-microhei osslsigncode
+                openssl)
 
 oemui_install_packages() {
   local missing=()
