@@ -17,7 +17,7 @@ constexpr int kExitScenarioError = 2;  // a step that is wrong or makes no sense
 class RunObserver;
 
 struct RunOptions {
-    std::wstring dllPath;
+    std::wstring dllPath;          // empty: the plug-in the printer's driver names ([OEMFiles])
     std::wstring printerOverride;  // use this printer; "model" steps install nothing
     bool keepPrinters = false;     // leave the temporary printers installed
     RunObserver *pObserver = nullptr;    // told when the plug-in is ready and when sheets open and close

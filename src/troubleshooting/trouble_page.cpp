@@ -15,6 +15,7 @@
 #include "troubleshooting/outrider_settings.h"
 #include "troubleshooting/web_links.h"
 #include "ui/captions.h"
+#include "ui/dpi_scale.h"
 #include "ui/dialog_texts.h"
 #include "ui/gdi_handles.h"
 #include "ui/language.h"
@@ -364,13 +365,16 @@ void DrawLogo(HDC hdc, HWND hLogo, const ModelConfig *pConfig) {
         static_cast<HBITMAP>(LoadImageW(nullptr, szPath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE)));
     BITMAP info = {};
     if (!bitmap || GetObjectW(bitmap.get(), sizeof(info), &info) == 0) return;
+    // A device context taken before the control lost its mirroring would
+    // still draw the picture the wrong way round.
+    const DWORD dwLayout = SetLayout(hdc, 0);
+    // The logo is drawn for 96 DPI: on a finer screen it grows with the page.
+    GdiBitmap scaled(StretchBitmapForDpi(hdc, bitmap.get(), DeviceDpi(hdc)));
+    if (scaled && GetObjectW(scaled.get(), sizeof(info), &info) != 0) bitmap.reset(scaled.release());
     RECT rc = {};
     GetClientRect(hLogo, &rc);
     if (info.bmWidth > rc.right || info.bmHeight > rc.bottom)
         SetWindowPos(hLogo, nullptr, 0, 0, info.bmWidth, info.bmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // A device context taken before the control lost its mirroring would
-    // still draw the picture the wrong way round.
-    const DWORD dwLayout = SetLayout(hdc, 0);
     TransparentBlit(hdc, bitmap.get(), 0, 0);
     if (dwLayout != GDI_ERROR) SetLayout(hdc, dwLayout);
 }
