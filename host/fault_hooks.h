@@ -23,7 +23,7 @@ struct FaultRowState {
 };
 
 // What a row does around a real call: GDI accounting and the like.
-enum class AfterCall { None, GdiCreated, GdiCreatedIfBitmap, GdiDeleted, DcCreated, DcDeleted, LibraryLoaded };
+enum class AfterCall { None, GdiCreated, GdiCreatedIfBitmap, GdiDeleted, DcCreated, DcDeleted, DcReleased, LibraryLoaded };
 
 // The emulator's books of GDI objects the plug-in made and freed.
 void NoteGdiCreated(void *handle, bool dc);
@@ -58,6 +58,9 @@ struct FaultHook<R (*)(A...), Fail, After, Tag> {
             if (result != nullptr && ImageType(a...) == IMAGE_BITMAP) NoteGdiCreated(reinterpret_cast<void *>(result), false);
         } else if constexpr (After == AfterCall::GdiDeleted || After == AfterCall::DcDeleted) {
             if (result) NoteGdiDeleted(reinterpret_cast<void *>(First(a...)), After == AfterCall::DcDeleted);
+        } else if constexpr (After == AfterCall::DcReleased) {
+            // ReleaseDC(hWnd, hDC): the DC is the second argument.
+            if (result) NoteGdiDeleted(reinterpret_cast<void *>(Second(a...)), true);
         } else if constexpr (After == AfterCall::LibraryLoaded) {
             if (result != nullptr) NoteLibraryLoaded(result);
             ((void)a, ...);
@@ -69,6 +72,8 @@ struct FaultHook<R (*)(A...), Fail, After, Tag> {
 
     template <typename F, typename... Rest>
     static F First(F f, Rest...) { return f; }
+    template <typename F, typename S, typename... Rest>
+    static S Second(F, S s, Rest...) { return s; }
     template <typename A0, typename A1, typename A2, typename... Rest>
     static UINT ImageType(A0, A1, A2 type, Rest...) { return static_cast<UINT>(type); }
 };

@@ -186,6 +186,8 @@ const std::vector<FaultRow> &FaultRows() {
         OEMUI_FAULT_ROW("user32.dll", DeferWindowPos, Oom, None, L"null, 8", nullptr),
         OEMUI_FAULT_ROW("user32.dll", EndDeferWindowPos, Oom, None, L"FALSE, 8", nullptr),
         OEMUI_FAULT_ROW("user32.dll", BeginPaint, Oom, None, L"null, 8", nullptr),
+        OEMUI_FAULT_ROW("user32.dll", GetDC, Oom, DcCreated, L"null, 8", nullptr),
+        OEMUI_BOOKED_ROW("user32.dll", ReleaseDC, DcReleased),
         OEMUI_FAULT_ROW("user32.dll", CreateWindowExW, Oom, None, L"null, 8", nullptr),
         OEMUI_FAULT_ROW("user32.dll", DialogBoxParamW, MinusOneOom, None, L"-1, 8", nullptr),
         OEMUI_FAULT_ROW("user32.dll", GetClipboardData, ClipboardClosed, None, L"null, 1418", nullptr),
@@ -248,7 +250,7 @@ constexpr const char *kCannotFail[] = {
     "SetWindowTextW", "ShowWindow",
     // Drawing state and drawing: a failure draws less, and nothing else.
     "BitBlt", "StretchBlt", "PatBlt", "DPtoLP", "GetLayout", "SetLayout", "GetMapMode", "SetMapMode", "SetBkColor",
-    "SetBkMode",
+    "SetBkMode", "SetBrushOrgEx", "SetStretchBltMode", "GetDeviceCaps", "MulDiv",
     // The static C and C++ runtime and thread library: their own calls,
     // whose failures end the process by the runtime's design.
     "AddVectoredExceptionHandler", "CreateEventA", "CreateSemaphoreA", "DeleteCriticalSection", "DuplicateHandle",
