@@ -184,7 +184,7 @@ bool MeasureAll(bench::PluginEnv &env, std::vector<Path> &paths) {
             library.SetAgentPort(agents[s]->Port());
             int nResult = -1;
             const double ms = library.RunMs(true, &nResult);
-            if (nResult != 0 && i == 0) std::fprintf(stderr, "network run at %dx answered %d\n", kFactors[s], nResult);
+            if (nResult == 0 && i == 0) std::fprintf(stderr, "network run at %dx: the library found no answers\n", kFactors[s]);
             paths[4].times[s].push_back(ms);
         }
     return true;
