@@ -76,13 +76,15 @@ bool ResolvePortTarget(const char *pszPortName, in_addr *pAddr, TraceFn pfnTrace
     if (ParseTargetAddress(szText, pAddr)) return true;
 
     // A port set up with a name where the address belongs: resolve it as the
-    // plug-in does, but only a name that can be one.
+    // plug-in does, but only a name that can be one. The caller's user
+    // interface waits for this run, so the resolver gets no longer than the
+    // plug-in's own lookup gives it; past that the name counts as unknown.
     if (!IsHostName(szText)) {
         Trace(pfnTrace, pTraceContext, "that is neither an IPv4 address nor a host name");
         return false;
     }
     wchar_t szResolved[oemui::kAddressCch] = {};
-    oemui::ResolveHostName(szAddress, szResolved);
+    oemui::ResolveHostNameWithin(szAddress, szResolved, oemui::kResolveWaitMs);
     char szDotted[oemui::kAddressCch] = {};
     if (WideCharToMultiByte(CP_ACP, 0, szResolved, -1, szDotted, sizeof(szDotted), nullptr, nullptr) <= 0 ||
         !ParseTargetAddress(szDotted, pAddr)) {

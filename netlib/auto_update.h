@@ -19,6 +19,7 @@ constexpr size_t kMaxPortName = 255;
 // its web link. A port without a network address (FILE:, LPT1:, USB001),
 // a name over kMaxPortName bytes, or an address that is neither dotted IPv4
 // nor a well-formed host name gives false without any network traffic.
+// A host name is resolved within oemui::kResolveWaitMs (one lookup at most).
 bool ResolvePortTarget(const char *pszPortName, in_addr *pAddr, TraceFn pfnTrace, void *pTraceContext);
 
 // A well-formed DNS host name: labels of letters, digits and hyphens, at

@@ -43,18 +43,21 @@ bool ReadTagged(Span *pIn, uint8_t bWanted, Span *pContent) {
     return ReadElement(pIn, &bTag, pContent) && bTag == bWanted;
 }
 
-// A two's-complement integer of at most eight content bytes, or nine for an
-// unsigned value whose first byte is the zero that keeps it positive.
+// An integer's content: two's complement, or plain binary for the unsigned
+// application types. Leading bytes that only repeat the sign (zero bytes of
+// an unsigned value) carry nothing: BER asks for the shortest form, but
+// agents pad, and an unsigned 32-bit value of 2^31 or more needs a fifth
+// byte. False when the value does not fit 64 bits.
 bool DecodeInteger(const Span &content, bool bUnsigned, int64_t *pValue) {
     if (content.cb == 0) return false;
+    const bool bNegative = !bUnsigned && (content.p[0] & 0x80) != 0;
+    const uint8_t bPad = bNegative ? 0xFF : 0x00;
     size_t i = 0;
-    if (bUnsigned && content.cb == 9) {
-        if (content.p[0] != 0) return false;
-        i = 1;
-    } else if (content.cb > 8) {
-        return false;
-    }
-    uint64_t ull = (!bUnsigned && (content.p[0] & 0x80)) ? ~0ULL : 0ULL;
+    while (i + 1 < content.cb && content.p[i] == bPad &&
+           (bUnsigned || (content.p[i + 1] & 0x80) == (bPad & 0x80)))
+        ++i;
+    if (content.cb - i > 8) return false;
+    uint64_t ull = bNegative ? ~0ULL : 0ULL;
     for (; i < content.cb; ++i) ull = (ull << 8) | content.p[i];
     // Counter64 values above 2^63 - 1 are cut: no answer this library reads
     // comes near that.
@@ -113,12 +116,14 @@ bool DecodeValue(uint8_t bTag, const Span &content, VarBind *pVarBind) {
     pVarBind->cbData = 0;
     switch (bTag) {
     case kTagInteger:
-        return content.cb <= 4 && DecodeInteger(content, false, &pVarBind->llValue);
+        // Integer32, and the unsigned 32-bit quantities some agents send
+        // under this tag.
+        return DecodeInteger(content, false, &pVarBind->llValue) && pVarBind->llValue >= INT32_MIN &&
+               pVarBind->llValue <= static_cast<int64_t>(UINT32_MAX);
     case kTagCounter32:
     case kTagGauge32:
     case kTagTimeTicks:
-        if (content.cb > 5 || !DecodeInteger(content, true, &pVarBind->llValue)) return false;
-        return content.cb < 5 || content.p[0] == 0;
+        return DecodeInteger(content, true, &pVarBind->llValue) && pVarBind->llValue <= static_cast<int64_t>(UINT32_MAX);
     case kTagCounter64:
         return DecodeInteger(content, true, &pVarBind->llValue);
     case kTagOid:

@@ -86,6 +86,12 @@ void Trace(TraceFn pfn, void *pContext, const char *pszLine) {
     if (pfn != nullptr) pfn(pContext, pszLine);
 }
 
+// Ends a column's walk before its end: its rows are not all known.
+void EndCut(Walk *pWalk, PrinterTables *pTables) {
+    pWalk->bDone = true;
+    pTables->aColumns[pWalk->column].bCut = true;
+}
+
 // Keeps the value of one binding in its column, or ends the column's walk
 // when the binding lies past it (or does not move forward).
 void TakeBinding(Walk *pWalk, const VarBind &vb, PrinterTables *pTables) {
@@ -115,7 +121,7 @@ void TakeBinding(Walk *pWalk, const VarBind &vb, PrinterTables *pTables) {
         llValue = vb.llValue;
     }
     if (!AddCell(&pTables->aColumns[pWalk->column], vb.name.aSub + pWalk->base.cSub, cIndex, llValue, szText))
-        pWalk->bDone = true;
+        EndCut(pWalk, pTables);
 }
 
 }  // namespace
@@ -133,7 +139,10 @@ bool AddCell(ColumnRows *pRows, const uint32_t *pIndex, size_t cIndex, int64_t l
 
 int16_t TrayConfigCode(const PrinterTables &tables) {
     const ColumnRows &types = tables.aColumns[kInputType];
-    if (types.cCells == 0) return -1;
+    // The count of trays and the size of the last one need every row.
+    if (types.cCells == 0 || types.bCut || tables.aColumns[kInputUnit].bCut ||
+        tables.aColumns[kInputMaxCapacity].bCut)
+        return -1;
     // The first paper tray in index order is the standard one; the next
     // three are the optional second, third and fourth trays.
     size_t cTrays = 0;
@@ -153,26 +162,35 @@ int16_t TrayConfigCode(const PrinterTables &tables) {
 
 int16_t DuplexAnswer(const PrinterTables &tables) {
     const ColumnRows &paths = tables.aColumns[kMediaPathType];
-    if (paths.cCells == 0) return -1;
-    return (AnyValue(paths, kPathLongEdgeDuplex) || AnyValue(paths, kPathShortEdgeDuplex)) ? 1 : 0;
+    if (AnyValue(paths, kPathLongEdgeDuplex) || AnyValue(paths, kPathShortEdgeDuplex)) return 1;
+    return (paths.cCells == 0 || paths.bCut) ? -1 : 0;
 }
 
 int16_t HardDiskAnswer(const PrinterTables &tables) {
     const ColumnRows &devices = tables.aColumns[kDeviceType];
     const ColumnRows &storage = tables.aColumns[kStorageType];
-    if (devices.cCells == 0 && storage.cCells == 0) return -1;
-    return (AnyValue(devices, 1) || AnyValue(storage, 1)) ? 1 : 0;
+    if (AnyValue(devices, 1) || AnyValue(storage, 1)) return 1;
+    // A disk may sit in the rows a cut walk did not reach.
+    if (devices.bCut || storage.bCut) return -1;
+    return (devices.cCells == 0 && storage.cCells == 0) ? -1 : 0;
 }
 
 int16_t FinisherAnswer(const PrinterTables &tables) {
     const ColumnRows &types = tables.aColumns[kFinisherType];
+    const ColumnRows &presence = tables.aColumns[kFinisherPresence];
     if (types.cCells == 0) return -1;
+    bool bUnknown = types.bCut;
     for (size_t i = 0; i < types.cCells; ++i) {
         if (types.aCells[i].llValue != kFinisherStitcher) continue;
-        const Cell *pPresence = FindRow(tables.aColumns[kFinisherPresence], types.aCells[i]);
+        const Cell *pPresence = FindRow(presence, types.aCells[i]);
+        // A presence row a cut walk did not reach says nothing either way.
+        if (pPresence == nullptr && presence.bCut) {
+            bUnknown = true;
+            continue;
+        }
         if (pPresence == nullptr || pPresence->llValue != kPresenceNotPresent) return 1;
     }
-    return 0;
+    return bUnknown ? -1 : 0;
 }
 
 Answers MapAnswers(const Questions &questions, const PrinterTables &tables) {
@@ -278,9 +296,13 @@ QueryResult ReadPrinterTables(const sockaddr_in &target, const Settings &setting
                 Trace(pfnTrace, pTraceContext, szLine);
             }
         }
-        // An answer without a binding for a column moves it nowhere: done.
-        for (size_t i = n; i < cActive; ++i) apActive[i]->bDone = true;
+        // An answer without a binding for a column does not tell where the
+        // column ends; walking it again would only repeat the question.
+        for (size_t i = n; i < cActive; ++i) EndCut(apActive[i], pTables);
     }
+    // Columns still open when the request cap ends the walk are cut short.
+    for (size_t i = 0; i < cWalks; ++i)
+        if (!pWalks[i].bDone) EndCut(&pWalks[i], pTables);
     delete[] pWalks;
     return result;
 }

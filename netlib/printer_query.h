@@ -43,6 +43,10 @@ struct Cell {
 struct ColumnRows {
     Cell aCells[kMaxRows];
     size_t cCells;
+    // The walk stopped before the column's end (request or row cap, or an
+    // answer without its binding): the rows in hand may not be all of them,
+    // so they can show that a part is there but never that it is not.
+    bool bCut;
 };
 
 struct PrinterTables {
@@ -68,7 +72,8 @@ struct Answers {
 // Adds a row to a column (tests and the walker); false when it is full.
 bool AddCell(ColumnRows *pRows, const uint32_t *pIndex, size_t cIndex, int64_t llValue, const char *pszText);
 
-// The mapping rules, each from the rows alone.
+// The mapping rules, each from the rows alone. A rule that would need the
+// rows a cut column may be missing answers -1.
 int16_t TrayConfigCode(const PrinterTables &tables);
 int16_t DuplexAnswer(const PrinterTables &tables);
 int16_t HardDiskAnswer(const PrinterTables &tables);

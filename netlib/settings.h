@@ -42,9 +42,10 @@ void ApplySetting(Settings *pSettings, const wchar_t *pszKey, const wchar_t *psz
 // The INI beside a module: its path with the extension replaced by ".INI".
 bool SettingsPathBeside(HMODULE hModule, wchar_t *pszPath, DWORD cchPath);
 
-// Longest a whole run may take with these settings: four full exchanges.
-// A printer that answers slowly but keeps answering cannot hold the caller
-// longer than that.
+// Longest the questions of a run may take with these settings: four full
+// exchanges. A printer that answers slowly but keeps answering cannot hold
+// the caller longer than that; a port set up by host name adds its lookup
+// before them, at most oemui::kResolveWaitMs.
 ULONGLONG RunBudgetMs(const Settings &settings);
 
 }  // namespace oemun

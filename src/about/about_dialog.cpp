@@ -122,12 +122,14 @@ BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
         pConfig->pDat->ReadText(L"Caption", szCaption);
         SetWindowTextW(hDlg, szCaption);
     }
+    // The hint areas are taken from where the controls are when the pass
+    // registers them: the controls go to their places first.
+    FitToBackground(hDlg, pConfig);
+    if (fRtl) MoveDetailsToLeadingEdge(hDlg);
     TranslateDialog(hDlg, pConfig, L"About");
     if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
 
-    FitToBackground(hDlg, pConfig);
     SetForegroundWindow(hDlg);
-    if (fRtl) MoveDetailsToLeadingEdge(hDlg);
     CenterOnParent(hDlg);
     return FALSE;
 }

@@ -103,8 +103,11 @@ void ShowGroup(HWND hDlg, const int *pIds, bool bShow, const ModelConfig &config
     ShowOrMoveGroup(hDlg, pIds, bShow ? kShow : kHide, nullptr, &config);
 }
 
-void EnableGroup(HWND hDlg, const int *pIds, bool bEnable) {
-    for (; *pIds != 0; ++pIds) EnableWindow(GetDlgItem(hDlg, *pIds), bEnable ? TRUE : FALSE);
+// A sheet without permission has had every control disabled by the caption
+// pass; nothing the mode asks for may turn one back on.
+void EnableGroup(HWND hDlg, const int *pIds, bool bEnable, const ModelConfig &config) {
+    const BOOL fEnable = (bEnable && config.lNoPermission == 0) ? TRUE : FALSE;
+    for (; *pIds != 0; ++pIds) EnableWindow(GetDlgItem(hDlg, *pIds), fEnable);
 }
 
 void ApplyModeControls(HWND hDlg, const ModelConfig &config, int index, int storeFlag) {
@@ -121,9 +124,9 @@ void ApplyModeControls(HWND hDlg, const ModelConfig &config, int index, int stor
         CheckDlgButton(hDlg, IDC_PH_STORE_JOB, uCheck);
         CheckDlgButton(hDlg, IDC_PH_STORE_PUBLIC, uCheck);
     }
-    if (controls.passcode == Passcode::Enabled) EnableGroup(hDlg, kPasscodeGroup, true);
+    if (controls.passcode == Passcode::Enabled) EnableGroup(hDlg, kPasscodeGroup, true, config);
     if (controls.passcode == Passcode::EnabledUnlessPublic) {
-        EnableGroup(hDlg, kPasscodeGroup, IsDlgButtonChecked(hDlg, IDC_PH_STORE_PUBLIC) != BST_CHECKED);
+        EnableGroup(hDlg, kPasscodeGroup, IsDlgButtonChecked(hDlg, IDC_PH_STORE_PUBLIC) != BST_CHECKED, config);
     }
     if (bPasscode) {
         const bool bEqual = config.sMinPassLen == config.sMaxPassLen;
@@ -185,7 +188,7 @@ void FillModeList(HWND hDlg, const ModelConfig &config) {
 
 void ShowUserId(HWND hDlg, ModelConfig &config, const PrivateDevMode &dm) {
     CopyFromField(config.szHoldUserId, ARRAYSIZE(config.szHoldUserId), dm.szUserId, ARRAYSIZE(dm.szUserId));
-    // The Windows name gets one character less than the field, as it always has.
+    // Capacity is the field's width with its terminator, so the name fits the stored field whole.
     if (config.szHoldUserId[0] == L'\0') SeedFromWindowsUser(config.szHoldUserId, ARRAYSIZE(dm.szUserId));
     SetDlgItemTextW(hDlg, IDC_PH_USER_ID, config.szHoldUserId);
 }
@@ -237,7 +240,7 @@ void OnInitDialog(HWND hDlg, ModelConfig &config) {
 void OnStoreBoxClicked(HWND hDlg, ModelConfig &config, int id) {
     const bool bChecked = IsDlgButtonChecked(hDlg, id) == BST_CHECKED;
     config.sStoreFlag = bChecked ? 1 : 0;
-    if (id == IDC_PH_STORE_PUBLIC) EnableGroup(hDlg, kPasscodeGroup, !bChecked);
+    if (id == IDC_PH_STORE_PUBLIC) EnableGroup(hDlg, kPasscodeGroup, !bChecked, config);
 }
 
 void OnModeChanged(HWND hDlg, ModelConfig &config) {

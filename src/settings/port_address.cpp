@@ -138,7 +138,7 @@ void ResolveHostNameWithin(const wchar_t *pszHostName, wchar_t *pszAddress, DWOR
         if (hThread == nullptr) FreeLibrary(pJob->hModule);
     }
     if (hThread == nullptr) {
-        // No thread to wait for: resolve here, as the lookup always could.
+        // No thread to wait for: resolve here without the time limit rather than give no address.
         HeapFree(GetProcessHeap(), 0, pJob);
         ResolveHostName(pszHostName, pszAddress);
         return;

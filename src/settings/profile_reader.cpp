@@ -55,7 +55,7 @@ void ProfileReader::ReadText(const wchar_t *pszKey, wchar_t *pszDest) const {
         cch = GetPrivateProfileStringW(EffectiveSection(), pszKey, L"", pszDest,
                                        static_cast<DWORD>(kProfileTextCch), m_szPath);
     }
-    if (cch == 0) CopyCchW(pszDest, kProfileTextCch, pszKey);
+    TextOrKey(cch, pszKey, pszDest);
 }
 
 DWORD ProfileReader::ReadTextOr(const wchar_t *pszKey, wchar_t *pszDest, DWORD cchDest,
@@ -66,7 +66,15 @@ DWORD ProfileReader::ReadTextOr(const wchar_t *pszKey, wchar_t *pszDest, DWORD c
     if (m_szPath[0] != L'\0' && pszKey != nullptr) {
         cch = GetPrivateProfileStringW(EffectiveSection(), pszKey, L"", pszDest, cchDest, m_szPath);
     }
-    if (cch != 0 || pszFallback == nullptr) return cch;
+    return TextOrFallback(cch, pszDest, cchDest, pszFallback);
+}
+
+void ProfileReader::TextOrKey(DWORD cchRead, const wchar_t *pszKey, wchar_t *pszDest) {
+    if (cchRead == 0) CopyCchW(pszDest, kProfileTextCch, pszKey);
+}
+
+DWORD ProfileReader::TextOrFallback(DWORD cchRead, wchar_t *pszDest, DWORD cchDest, const wchar_t *pszFallback) {
+    if (cchRead != 0 || pszFallback == nullptr) return cchRead;
     return static_cast<DWORD>(CopyCchW(pszDest, cchDest, pszFallback));
 }
 

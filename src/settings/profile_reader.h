@@ -1,5 +1,6 @@
 // Reads the model's INI-format files through the platform's profile API: one
-// file and a current section.
+// file and a current section. ProfileSection (profile_section.h) answers the
+// same reads for one section read whole.
 #pragma once
 
 #include <windows.h>
@@ -29,6 +30,11 @@ public:
         if (nValue != kAbsentMarker) return nValue;
         return nDefault == kAbsentMarker ? 0 : nDefault;
     }
+    // What ReadText leaves in pszDest once the file gave cchRead characters
+    // there: the text, or the key itself when it gave none.
+    static void TextOrKey(DWORD cchRead, const wchar_t *pszKey, wchar_t *pszDest);
+    // What ReadTextOr answers once the file gave cchRead characters.
+    static DWORD TextOrFallback(DWORD cchRead, wchar_t *pszDest, DWORD cchDest, const wchar_t *pszFallback);
     // Reads into a destination of kProfileTextCch characters; when nothing is
     // read, the key's own name (cut to 255 characters) is the text.
     void ReadText(const wchar_t *pszKey, wchar_t *pszDest) const;
@@ -39,9 +45,10 @@ public:
 
     const wchar_t *Path() const { return m_szPath; }
     const wchar_t *Section() const { return m_szSection; }
+    // The section the reads use: "Common" when none is set.
+    const wchar_t *EffectiveSection() const;
 
 private:
-    const wchar_t *EffectiveSection() const;
 
     WCHAR m_szSection[MAX_PATH];
     WCHAR m_szPath[MAX_PATH];

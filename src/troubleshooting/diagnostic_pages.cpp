@@ -5,7 +5,7 @@
 #include "common/bounded_format.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
-#include "ui/section_texts.h"
+#include "settings/profile_section.h"
 
 namespace oemui {
 namespace {
@@ -37,9 +37,9 @@ constexpr LRESULT kLastIndexOther = 9;
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 void ReadDisplayText(const ModelConfig *pConfig, const DiagnosticEntry &entry, wchar_t *pszText,
-                     const SectionTexts *pTexts = nullptr) {
+                     const ProfileSection *pTexts = nullptr) {
     if (pTexts != nullptr)
-        pTexts->ReadText(*pConfig->pDat, entry.pszDisplayKey, pszText);
+        pTexts->ReadText(entry.pszDisplayKey, pszText);
     else
         pConfig->pDat->ReadText(entry.pszDisplayKey, pszText);
 }
@@ -83,14 +83,14 @@ size_t BuildDiagnosticJob(const wchar_t *pszCommand, char *pJob, size_t cbJob) {
     return lstrlenA(pJob);
 }
 
-void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const SectionTexts *pTexts,
-                        const SectionTexts *pCommon) {
+void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const ProfileSection *pTexts,
+                        const ProfileSection *pCommon) {
     if (pConfig == nullptr || pConfig->pDat == nullptr || pConfig->pIni == nullptr) return;
     pConfig->pDat->SetDialogSection(L"Troubleshooting");
     pConfig->pIni->SetSection(L"Common");
     wchar_t szPages[kProfileTextCch];
     if (pCommon != nullptr)
-        pCommon->ReadText(*pConfig->pIni, L"TestPages", szPages);
+        pCommon->ReadText(L"TestPages", szPages);
     else
         pConfig->pIni->ReadText(L"TestPages", szPages);
 
@@ -99,8 +99,8 @@ void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const Sec
 
     // One scroll-bar update and redraw for the whole list, not one per entry.
     SendMessageW(hList, WM_SETREDRAW, FALSE, 0);
-    // Tokens end at commas; empty ones are skipped as the list format always
-    // allowed "1,,2".
+    // Tokens end at commas; empty ones are skipped so that a list such as
+    // "1,,2" still names pages 1 and 2.
     wchar_t *pszToken = szPages;
     bool fAdded = false;
     for (wchar_t *p = szPages;; ++p) {
@@ -135,8 +135,8 @@ bool PrintSelectedDiagnosticPage(HWND hPage, ModelConfig *pConfig) {
     GetWindowTextW(hList, szSelected, kTextCch);
 
     pConfig->pDat->SetDialogSection(L"Troubleshooting");
-    // Two entries may share a text in a string table; the later one wins, as
-    // it always has, so that such a table keeps printing what it printed.
+    // Two entries may share a text in a string table; the later one wins:
+    // string tables written for this driver count on that.
     const wchar_t *pszCommand = nullptr;
     for (int n = 1; n <= kDiagnosticEntryCount; ++n) {
         wchar_t szText[kProfileTextCch];

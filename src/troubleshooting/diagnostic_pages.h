@@ -7,7 +7,7 @@
 namespace oemui {
 
 struct ModelConfig;
-class SectionTexts;
+class ProfileSection;
 
 // One built-in diagnostic page: the string-table key that names it (also the
 // text shown when the table has none) and the PJL command that prints it.
@@ -38,8 +38,8 @@ size_t BuildDiagnosticJob(const wchar_t *pszCommand, char *pJob, size_t cbJob);
 // item nSelect. Tokens that do not name an entry are left out. A caller that
 // has read the sections already passes them: the page's string-table section
 // in pTexts, the model INI's [Common] in pCommon.
-void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const SectionTexts *pTexts = nullptr,
-                        const SectionTexts *pCommon = nullptr);
+void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const ProfileSection *pTexts = nullptr,
+                        const ProfileSection *pCommon = nullptr);
 
 // Sends the job for the list item selected on hPage. False when nothing is
 // selected, the selection names no entry, or the spooler refused the job.

@@ -7,9 +7,10 @@
 #include "about/about_dialog.h"
 #include "common/bounded_format.h"
 #include "resources/resource_ids.h"
-#include "settings/model_config.h"
 #include "settings/host_address.h"
+#include "settings/model_config.h"
 #include "settings/port_address.h"
+#include "settings/profile_section.h"
 #include "troubleshooting/diagnostic_pages.h"
 #include "troubleshooting/outrider_settings.h"
 #include "troubleshooting/web_links.h"
@@ -17,7 +18,6 @@
 #include "ui/gdi_handles.h"
 #include "ui/language.h"
 #include "ui/layout.h"
-#include "ui/section_texts.h"
 
 namespace oemui {
 namespace {
@@ -196,7 +196,7 @@ void PlaceLinks(PageState *pState) {
 
 // A link is hidden without a target, disabled when its target is no web
 // address or needs a printer address that is not known.
-void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig, const PageState &state, const SectionTexts &texts) {
+void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig, const PageState &state, const ProfileSection &texts) {
     if (pConfig->pDat == nullptr) return;
     pConfig->pDat->SetDialogSection(kPageName);
     const bool fAddressKnown = pConfig->szPrinterAddress[0] != L'\0';
@@ -204,7 +204,7 @@ void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig, const PageState &state, c
         wchar_t szKey[16];
         FormatCchW(szKey, ARRAYSIZE(szKey), L"Ref_URL_%d", n);
         wchar_t szTarget[kProfileTextCch];
-        texts.ReadText(*pConfig->pDat, szKey, szTarget);
+        texts.ReadText(szKey, szTarget);
         const int id = WebLinkControl(n);
         if (lstrcmpW(szTarget, szKey) == 0) {
             ShowOrMoveControl(hDlg, id, kHide, nullptr, pConfig);
@@ -245,9 +245,9 @@ BOOL OnInitDialog(HWND hDlg, const PROPSHEETPAGEW *pPage) {
     FindLinks(controls, pState);
     // The switch and the diagnostic list both come from the INI's [Common].
     pConfig->pIni->SetSection(L"Common");
-    SectionTexts common;
+    ProfileSection common;
     common.Load(*pConfig->pIni);
-    pState->nAlertSwitch = common.ReadInt(*pConfig->pIni, L"TroubleOutrider", kAlertGroupRemoved);
+    pState->nAlertSwitch = common.ReadInt(L"TroubleOutrider", kAlertGroupRemoved);
     // The record may still name another dialog's hint window; the page's own
     // comes with its texts, after the moves, and picks up the new places then.
     pConfig->hTooltip = nullptr;
@@ -263,7 +263,7 @@ BOOL OnInitDialog(HWND hDlg, const PROPSHEETPAGEW *pPage) {
     pConfig->dwCurrentTemplate = PageTemplate();
     // Captions, list entries and link targets all come from the page's
     // section: one read of the file serves them all.
-    SectionTexts texts;
+    ProfileSection texts;
     texts.Load(*pConfig->pDat);
     TranslateDialogTexts(controls, pConfig, kPageName, texts, &pState->hints);
 

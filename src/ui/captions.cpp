@@ -9,9 +9,9 @@
 #include "module/module_state.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
+#include "settings/profile_section.h"
 #include "ui/language.h"
 #include "ui/layout.h"
-#include "ui/section_texts.h"
 
 namespace oemui {
 namespace {
@@ -54,26 +54,24 @@ bool IdIsOneOf(int id, const int (&table)[N]) {
 // Hints go to the hint window at once, or are kept for one made later.
 struct TextLookup {
     ModelConfig &config;
-    const SectionTexts *pSection;
+    const ProfileSection *pSection;
     PendingHints *pPending;
-
-    bool FromSection(const wchar_t *pszKey) const { return pSection != nullptr && SectionTexts::Answers(pszKey); }
 
     // The entry, or the key itself when there is none.
     void Entry(const wchar_t *pszKey, wchar_t *pszDest) const {
-        if (config.pDat == nullptr) {
-            CopyCchW(pszDest, kProfileTextCch, pszKey);
-        } else if (pSection != nullptr) {
-            pSection->ReadText(*config.pDat, pszKey, pszDest);
-        } else {
+        if (pSection != nullptr) {
+            pSection->ReadText(pszKey, pszDest);
+        } else if (config.pDat != nullptr) {
             config.pDat->ReadText(pszKey, pszDest);
+        } else {
+            CopyCchW(pszDest, kProfileTextCch, pszKey);
         }
     }
     // The entry, or an empty text when there is none.
     void Optional(const wchar_t *pszKey, wchar_t *pszDest) const {
         pszDest[0] = L'\0';
-        if (FromSection(pszKey)) {
-            pSection->Find(pszKey, pszDest, kProfileTextCch);
+        if (pSection != nullptr) {
+            pSection->ReadTextOr(pszKey, pszDest, kProfileTextCch, L"");
         } else if (config.pDat != nullptr) {
             config.pDat->ReadTextOr(pszKey, pszDest, kProfileTextCch, L"");
         }
@@ -218,16 +216,13 @@ void TranslateDialog(HWND hDlg, ModelConfig *pConfig, const wchar_t *pszDialogNa
     if (pConfig == nullptr) return;
     pConfig->hTooltip = CreateHintWindow(hDlg);
     CopyCchW(pConfig->szDialogName, ARRAYSIZE(pConfig->szDialogName), pszDialogName);
-    SectionTexts section;
-    bool bSectionRead = false;
-    if (pConfig->pDat != nullptr) {
-        pConfig->pDat->SetDialogSection(pConfig->szDialogName);
-        bSectionRead = section.Load(*pConfig->pDat);
-    }
-    if (!bSectionRead) {
+    if (pConfig->pDat == nullptr) {
         EnumChildWindows(hDlg, ApplyCaptionsAndHints, reinterpret_cast<LPARAM>(pConfig));
         return;
     }
+    pConfig->pDat->SetDialogSection(pConfig->szDialogName);
+    ProfileSection section;
+    section.Load(*pConfig->pDat);
     TextLookup texts{*pConfig, &section, nullptr};
     EnumChildWindows(hDlg, ApplyWithSection, reinterpret_cast<LPARAM>(&texts));
     // A branded caption may have selected another section on the way.
@@ -235,11 +230,11 @@ void TranslateDialog(HWND hDlg, ModelConfig *pConfig, const wchar_t *pszDialogNa
 }
 
 void TranslateDialogTexts(const DialogControls &controls, ModelConfig *pConfig, const wchar_t *pszDialogName,
-                          const SectionTexts &section, PendingHints *pHints) {
+                          const ProfileSection &section, PendingHints *pHints) {
     if (pConfig == nullptr || pHints == nullptr) return;
     CopyCchW(pConfig->szDialogName, ARRAYSIZE(pConfig->szDialogName), pszDialogName);
     if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(pConfig->szDialogName);
-    TextLookup texts{*pConfig, section.Loaded() ? &section : nullptr, pHints};
+    TextLookup texts{*pConfig, &section, pHints};
     if (controls.Complete()) {
         for (UINT i = 0; i < controls.Count(); ++i) ApplyToControl(controls.At(i), texts);
     } else {

@@ -10,7 +10,7 @@
 namespace oemui {
 
 struct ModelConfig;
-class SectionTexts;
+class ProfileSection;
 
 // The dialog's hint window (topmost, mirrored on right-to-left systems), or
 // null when it could not be created.
@@ -83,10 +83,10 @@ private:
 };
 
 // The pass of TranslateDialog without a hint window, over the listed
-// controls: szDialogName = pszDialogName, texts from section (loaded by the
-// caller from the dialog's section; read key by key when it is not loaded),
-// hints kept in *pHints. hTooltip is left as it is.
+// controls: szDialogName = pszDialogName, texts from section (the caller's
+// read of the dialog's section, shared with the dialog's own lookups), hints
+// kept in *pHints. hTooltip is left as it is.
 void TranslateDialogTexts(const DialogControls &controls, ModelConfig *pConfig, const wchar_t *pszDialogName,
-                          const SectionTexts &section, PendingHints *pHints);
+                          const ProfileSection &section, PendingHints *pHints);
 
 }  // namespace oemui

@@ -23,6 +23,18 @@ struct HtmlHelpLoader {
 };
 HtmlHelpLoader g_loader;
 
+// A path the loader takes as it stands: a drive letter with its root
+// ("C:\...") or a UNC path ("\\server\share\..."). Anything else (a bare name,
+// a path relative to the current folder or drive) leaves the choice of the
+// library to the loader's search order.
+bool IsAbsolutePath(const wchar_t *pszPath) {
+    const wchar_t ch = pszPath[0];
+    const bool bDrive = ((ch >= L'A' && ch <= L'Z') || (ch >= L'a' && ch <= L'z')) && pszPath[1] == L':' &&
+                        pszPath[2] == L'\\';
+    const bool bUnc = ch == L'\\' && pszPath[1] == L'\\' && pszPath[2] != L'\0' && pszPath[2] != L'\\';
+    return bDrive || bUnc;
+}
+
 // The registered path of the help control. The value need not be
 // terminated, and an expandable one names its folder through variables.
 bool ReadRegisteredLibraryPath(wchar_t *pszPath, size_t cchPath) {
@@ -40,9 +52,9 @@ bool ReadRegisteredLibraryPath(wchar_t *pszPath, size_t cchPath) {
     if (szRaw[0] == L'\0') return false;
     // A cut path could name another file: one that does not fit is not used.
     if (LengthCchW(szRaw, cchPath) >= cchPath) return false;
-    if (dwType == REG_SZ) return CopyCchW(pszPath, cchPath, szRaw) > 0;
+    if (dwType == REG_SZ) return CopyCchW(pszPath, cchPath, szRaw) > 0 && IsAbsolutePath(pszPath);
     const DWORD cchNeeded = ExpandEnvironmentStringsW(szRaw, pszPath, static_cast<DWORD>(cchPath));
-    return cchNeeded != 0 && cchNeeded <= cchPath;
+    return cchNeeded != 0 && cchNeeded <= cchPath && IsAbsolutePath(pszPath);
 }
 
 // The by-name fallback comes from the system folder only: loaded by bare

@@ -6,6 +6,8 @@
 // A thread timer works the dialog from inside its modal loop; the plug-in's
 // printer-data writes are recorded through its import table.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <imm.h>
 
 #include <algorithm>
 #include <functional>
@@ -144,6 +146,54 @@ TEST_F(JobAccountingSession, CredentialsReachThePrinterDataOnlyWhenConfirmed) {
     ApplySheet([](HWND h) {
         EXPECT_EQ(Text(h, IDC_JA_USER_ID).find(L"xxxx"), std::wstring::npos);
         EXPECT_EQ(Text(h, IDC_JA_PASSWORD), L"abcd");
+        SendMessageW(h, WM_COMMAND, IDCANCEL, 0);
+    });
+}
+
+// Text from an input method meets the filter of typed text in the
+// plug-in's own dialog, whose edit controls are those of the common
+// controls it asks for: characters sent one by one (WM_IME_CHAR) and a
+// composition the input method completes (password fields take no
+// composition).
+void PumpField(HWND hEdit) {
+    MSG msg;
+    for (int i = 0; i < 5; ++i) {
+        while (PeekMessageW(&msg, hEdit, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+}
+
+TEST_F(JobAccountingSession, InputMethodTextMeetsTheFilters) {
+    struct Case {
+        int id;
+        bool bComposed;
+        std::wstring sent;
+        const wchar_t *pszKept;
+    } const cases[] = {
+        {IDC_JA_USER_ID, false, L"ab c/\\d\x00E9@e_f", L"abcd@e_f"},
+        {IDC_JA_USER_ID, true, L"\x5C71\x7530/x.y", L"x.y"},
+        {IDC_JA_PASSWORD, false, L"p w\x00E9!~\x4E2D", L"pw!~"},
+    };
+    RunSheet(SheetKind::Device, L"Job Accounting", [&](HWND h) {
+        for (const Case &c : cases) {
+            HWND hEdit = GetDlgItem(h, c.id);
+            SetFocus(hEdit);
+            SetWindowTextW(hEdit, L"");
+            if (c.bComposed) {
+                HIMC hImc = ImmGetContext(hEdit);
+                ASSERT_NE(hImc, nullptr);
+                ImmSetOpenStatus(hImc, TRUE);
+                std::wstring text = c.sent;
+                EXPECT_TRUE(ImmSetCompositionStringW(hImc, SCS_SETSTR, &text[0],
+                                                     static_cast<DWORD>(text.size() * sizeof(wchar_t)), nullptr, 0));
+                EXPECT_TRUE(ImmNotifyIME(hImc, NI_COMPOSITIONSTR, CPS_COMPLETE, 0));
+                ImmReleaseContext(hEdit, hImc);
+            } else {
+                for (wchar_t ch : c.sent) SendMessageW(hEdit, WM_IME_CHAR, ch, 1);
+            }
+            PumpField(hEdit);
+            EXPECT_EQ(Text(h, c.id), c.pszKept) << c.id << (c.bComposed ? " composed" : " sent");
+        }
         SendMessageW(h, WM_COMMAND, IDCANCEL, 0);
     });
 }

@@ -8,9 +8,9 @@
 #include "kit/kit_windows.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
+#include "settings/profile_section.h"
 #include "support/import_patch.h"
 #include "ui/captions.h"
-#include "ui/section_texts.h"
 
 using namespace oemui;
 using kittest::HintText;
@@ -50,6 +50,23 @@ TEST_F(CaptionsTest, LongCaptionsFindTheirHints) {
     Translate();
     EXPECT_EQ(WindowText(hLabel), std::wstring(255, L'T'));
     EXPECT_EQ(HintText(config.hTooltip, dlg.hwnd(), 1356), L"whole key");
+}
+
+// The brand that keeps control 1001's wording with its paper texts moves the
+// string-table reader to that section on the way; every later control still
+// reads the dialog's own section, also for keys that are read from the file.
+TEST_F(CaptionsTest, BrandedCaptionLeavesLaterControlsInTheDialogSection) {
+    HWND hBranded = dlg.Add(L"BUTTON", L"Help", 1001, 5, 5, 50, 14);
+    HWND hComment = dlg.Add(L"STATIC", L";Note", 1356, 60, 5, 50, 14);
+    HWND hPlain = dlg.Add(L"STATIC", L"Color", 1357, 120, 5, 50, 14);
+    Open(L";Note=Hinweis\r\nColor=Farbe\r\nHelp=Dialoghilfe\r\n[Custom Paper Dialog]\r\nHelp=Papierhilfe\r\n"
+         L";Note=Papier\r\nColor=Papierfarbe\r\n");
+    config.sBrand = kBrandTalix;
+    Translate();
+    EXPECT_EQ(WindowText(hBranded), L"Papierhilfe");
+    EXPECT_EQ(WindowText(hComment), L"Hinweis");
+    EXPECT_EQ(WindowText(hPlain), L"Farbe");
+    EXPECT_STREQ(dat.Section(), L"Copies Dialog");
 }
 
 // The passcode-length labels of Print and Hold: key by the length rule,
@@ -136,67 +153,6 @@ TEST_F(CaptionsTest, HintWindowIsMirroredOnlyForArabicAndHebrew) {
 
 namespace {
 
-// The pass reads a dialog's section once; every lookup must answer what the
-// profile API answers for the same key.
-TEST(SectionTexts, AnswersWhatTheProfileApiAnswers) {
-    const std::wstring lines =
-        L"Plain=Text\r\n  Spaced Key  =  spaced value  \r\nQuoted=\"in quotes\"\r\nSingle='single'\r\n"
-        L"Half=\"open\r\nEmpty=\r\nDup=first\r\nDup=second\r\n;Comment=ignored?\r\nCASE=upper\r\n"
-        L"Edit:1259 tooltip=Gris\r\nLong=" + std::wstring(300, L'L') + L"\r\nNoEquals\r\n";
-    ProfileReader reader;
-    reader.SetPath(WriteStringTable(L"Copies Dialog", lines).c_str());
-    reader.SetDialogSection(L"Copies");
-    SectionTexts section;
-    ASSERT_TRUE(section.Load(reader));
-    const wchar_t *keys[] = {L"Plain", L"Spaced Key", L"Quoted", L"Single", L"Half", L"Empty", L"Dup", L";Comment",
-                             L"case", L"Edit:1259 tooltip", L"Long", L"NoEquals", L"Absent", L"plain"};
-    EXPECT_FALSE(SectionTexts::Answers(L";Comment"));  // read directly instead
-    for (const wchar_t *key : keys) {
-        if (!SectionTexts::Answers(key)) continue;
-        wchar_t szApi[kProfileTextCch];
-        const bool bApi = reader.ReadTextOr(key, szApi, kProfileTextCch, nullptr) != 0;
-        wchar_t szFound[kProfileTextCch] = L"";
-        const bool bFound = section.Find(key, szFound, kProfileTextCch);
-        EXPECT_EQ(bFound, bApi) << key;
-        if (bApi) {
-            EXPECT_STREQ(szFound, szApi) << key;
-        }
-    }
-}
-
-}  // namespace
-
-namespace {
-
-// Entries read from a loaded section answer what the reader answers, texts
-// and integers alike, whatever form the integer takes.
-TEST(SectionTexts, ReadsWhatTheReaderReads) {
-    const std::wstring lines =
-        L"One=1\r\nNeg=-3\r\nPlus=+4\r\nSpaced=  7  \r\nHex=0x10\r\nTail=12abc\r\nBig=1234567890\r\n"
-        L"Marker=305419896\r\nEmpty=\r\nQuoted=\"2\"\r\nWord=Text\r\n;Hidden=9\r\nMixed=Case\r\n";
-    ProfileReader reader;
-    reader.SetPath(WriteStringTable(L"Common", lines).c_str());
-    reader.SetSection(L"Common");
-    SectionTexts section;
-    ASSERT_TRUE(section.Load(reader));
-    const wchar_t *keys[] = {L"One",  L"Neg",    L"Plus",  L"Spaced", L"Hex",     L"Tail",  L"Big",  L"Marker",
-                             L"Empty", L"Quoted", L"Word", L";Hidden", L"mixed", L"Absent"};
-    for (const wchar_t *key : keys) {
-        for (int nDefault : {5, kAbsentMarker}) {
-            EXPECT_EQ(section.ReadInt(reader, key, nDefault), reader.ReadInt(key, nDefault)) << key << " " << nDefault;
-        }
-        wchar_t szReader[kProfileTextCch];
-        wchar_t szSection[kProfileTextCch];
-        reader.ReadText(key, szReader);
-        section.ReadText(reader, key, szSection);
-        EXPECT_STREQ(szSection, szReader) << key;
-    }
-    // Without a loaded section everything goes to the reader.
-    SectionTexts unloaded;
-    EXPECT_FALSE(unloaded.Loaded());
-    EXPECT_EQ(unloaded.ReadInt(reader, L"Neg", 0), -3);
-}
-
 // A pass that keeps its hints for later leaves the controls as the
 // immediate pass does, and the hints attached later are the same.
 TEST_F(CaptionsTest, KeptHintsMatchTheImmediatePass) {
@@ -220,7 +176,7 @@ TEST_F(CaptionsTest, KeptHintsMatchTheImmediatePass) {
     keptConfig.pDat = &dat;
     keptConfig.hCurrentDlg = kept.hwnd();
     keptConfig.dwCurrentTemplate = IDD_COPIES_SETTING;
-    SectionTexts section;
+    ProfileSection section;
     dat.SetDialogSection(L"Copies");
     ASSERT_TRUE(section.Load(dat));
     PendingHints hints;

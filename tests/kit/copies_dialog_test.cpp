@@ -23,24 +23,6 @@ using kittest::WriteStringTable;
 namespace {
 
 using Script = std::function<void(HWND)>;
-Script g_script;
-ModelConfig *g_pConfig = nullptr;
-bool g_scriptRan = false;
-
-// Runs the script once the dialog has initialised; a dialog the script left
-// open is cancelled by the watchdog so a failing test cannot hang the run.
-void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND hDlg = g_pConfig->hCurrentDlg;
-    if (hDlg == nullptr || !IsWindow(hDlg)) return;
-    if (!g_scriptRan) {
-        g_scriptRan = true;
-        g_script(hDlg);
-        return;
-    }
-    KillTimer(nullptr, id);
-    ADD_FAILURE() << "the script left the dialog open";
-    EndDialog(hDlg, IDCANCEL);
-}
 
 std::wstring Text(HWND hDlg, int id) {
     wchar_t sz[64] = {};
@@ -64,14 +46,11 @@ protected:
         config.pPsParam = &ps;
         dat.SetPath(WriteStringTable(L"Copies Dialog", L"Caption=Copies Setting\r\n").c_str());
         config.pDat = &dat;
-        g_pConfig = &config;
     }
 
     // Presses the "Copies" button with the given reason and runs the script
     // in the dialog; false when no dialog opened.
     bool Open(const Script &script, LONG reason = CPSUICB_REASON_PUSHBUTTON, bool bWithRecord = true) {
-        g_script = script;
-        g_scriptRan = false;
         config.hCurrentDlg = nullptr;
         OPTITEM item{};
         item.cbSize = sizeof(item);
@@ -81,11 +60,11 @@ protected:
         cb.Reason = static_cast<WORD>(reason);
         cb.hDlg = owner.hwnd();
         cb.pCurItem = &item;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 20, OnTimer);
-        const LONG action = CopiesButtonCallback(&cb);
-        KillTimer(nullptr, timer);
+        LONG action = -1;
+        const bool bRan = kittest::WorkModalDialog(&config.hCurrentDlg, script,
+                                                   [&] { action = CopiesButtonCallback(&cb); });
         EXPECT_EQ(action, CPSUICB_ACTION_NONE);
-        return g_scriptRan;
+        return bRan;
     }
 
     TestDialog owner;

@@ -161,4 +161,45 @@ TEST_F(HtmlHelpLoaderTest, NoLibraryAtAllDoesNothingAndIsNotRetried) {
     EXPECT_TRUE(g_helpCalls.empty());
 }
 
+// Only a path the loader takes as it stands is loaded from the registry; any
+// other leaves the choice to the loader's search order (the current folder,
+// the application's), so the fallback from the system folder is taken.
+struct PathCase {
+    const char *pszWhat;
+    DWORD type;
+    const wchar_t *pszValue;
+    const wchar_t *pszLoaded;  // null: the system folder's library
+};
+const PathCase kPathCases[] = {
+    {"a bare name", REG_SZ, L"hhctrl.ocx", nullptr},
+    {"relative to the current folder", REG_SZ, L"helpers\\help.ocx", nullptr},
+    {"dot-relative", REG_SZ, L".\\help.ocx", nullptr},
+    {"rooted on the current drive", REG_SZ, L"\\helpers\\help.ocx", nullptr},
+    {"relative to a drive's current folder", REG_SZ, L"C:help.ocx", nullptr},
+    {"expanding to a relative path", REG_EXPAND_SZ, L"%KIT_HELP_REL%\\help.ocx", nullptr},
+    {"a UNC path", REG_SZ, L"\\\\server\\share\\help.ocx", L"\\\\server\\share\\help.ocx"},
+    {"a drive path", REG_SZ, L"d:\\help\\help.ocx", L"d:\\help\\help.ocx"},
+};
+
+class RegisteredPathTest : public HtmlHelpLoaderTest, public ::testing::WithParamInterface<PathCase> {};
+
+TEST_P(RegisteredPathTest, OnlyAnAbsolutePathIsLoaded) {
+    const PathCase &c = GetParam();
+    SCOPED_TRACE(c.pszWhat);
+    SetEnvironmentVariableW(L"KIT_HELP_REL", L"helpers");
+    g_value = Text(c.type, c.pszValue);
+    const std::wstring expected = c.pszLoaded != nullptr ? std::wstring(c.pszLoaded) : SystemHelpLibrary();
+    // Whatever else were tried would load: only the expected file may be asked for.
+    g_loadableFile = expected;
+    OpenHtmlHelp(nullptr, L"x.chm", 0, 0);
+    ASSERT_FALSE(g_loads.empty());
+    EXPECT_EQ(g_loads[0], expected);
+    EXPECT_EQ(g_loads.size(), 1u);
+    EXPECT_EQ(g_helpCalls.size(), 1u);
+}
+
+// One process per row: tests/CMakeLists.txt runs rows 0 to 7.
+static_assert(sizeof(kPathCases) / sizeof(kPathCases[0]) == 8, "keep tests/CMakeLists.txt in step");
+INSTANTIATE_TEST_SUITE_P(Paths, RegisteredPathTest, ::testing::ValuesIn(kPathCases));
+
 }  // namespace

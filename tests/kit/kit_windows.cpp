@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <cstdio>
 
+#include <gtest/gtest.h>
+
 namespace kittest {
 namespace {
 
@@ -23,7 +25,38 @@ ATOM RegisterTestClass() {
 LANGID g_systemLanguage = 0x0409;
 LANGID WINAPI FakeSystemDefaultLangID() { return g_systemLanguage; }
 
+struct ModalWork {
+    HWND const *phDlg;
+    const std::function<void(HWND)> *pScript;
+    bool bRan;
+};
+ModalWork g_work = {};
+
+void CALLBACK WorkOnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    if (g_work.phDlg == nullptr) return;
+    HWND hDlg = *g_work.phDlg;
+    if (hDlg == nullptr || !IsWindow(hDlg)) return;
+    if (!g_work.bRan) {
+        g_work.bRan = true;
+        (*g_work.pScript)(hDlg);
+        return;
+    }
+    KillTimer(nullptr, id);
+    ADD_FAILURE() << "the script left the dialog open";
+    EndDialog(hDlg, IDCANCEL);
+}
+
 }  // namespace
+
+bool WorkModalDialog(HWND const *phDlg, const std::function<void(HWND)> &script, const std::function<void()> &open) {
+    g_work = {phDlg, &script, false};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, WorkOnTimer);
+    open();
+    KillTimer(nullptr, timer);
+    const bool bRan = g_work.bRan;
+    g_work = {};
+    return bRan;
+}
 
 SystemLanguage::SystemLanguage(LANGID langId)
     : m_patch(GetModuleHandleW(nullptr), "kernel32.dll", "GetSystemDefaultLangID",

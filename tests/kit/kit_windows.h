@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -42,6 +43,12 @@ std::wstring HintText(HWND hTooltip, HWND hOwner, UINT_PTR uId);
 // Writes an INI-format string table (one [section] and its lines) to a
 // fresh file and returns its path.
 std::wstring WriteStringTable(const std::wstring &section, const std::wstring &lines);
+
+// Works a modal dialog from inside its modal loop: open() opens it, and once
+// *phDlg names a live window the script runs in it, once. A dialog the script
+// left open is cancelled, so a failing test cannot hang the run. False when
+// the script did not run (no dialog opened).
+bool WorkModalDialog(HWND const *phDlg, const std::function<void(HWND)> &script, const std::function<void()> &open);
 
 // Answers the system's default language for the plug-in code linked into
 // this program while the object lives.

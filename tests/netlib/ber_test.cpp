@@ -195,6 +195,56 @@ TEST(Ber, HostileRepliesAreRefused) {
     }
 }
 
+// Values as agents put them on the wire: the unsigned 32-bit types need a
+// fifth byte from 2^31 on, and some agents pad integers. A value that fits
+// its type is read; one that does not makes the reply malformed.
+TEST(Ber, IntegersThatFitTheirTypeAreRead) {
+    struct Case {
+        const char *pszWhat;
+        uint8_t bTag;
+        std::vector<uint8_t> content;
+        bool bDecodes;
+        int64_t llValue;
+    } const cases[] = {
+        {"Counter32 2^31", kTagCounter32, {0x00, 0x80, 0x00, 0x00, 0x00}, true, 0x80000000LL},
+        {"Counter32 2^32 - 1", kTagCounter32, {0x00, 0xFF, 0xFF, 0xFF, 0xFF}, true, 0xFFFFFFFFLL},
+        {"Gauge32 3000000000", kTagGauge32, {0x00, 0xB2, 0xD0, 0x5E, 0x00}, true, 3000000000LL},
+        {"TimeTicks 2^31 + 1", kTagTimeTicks, {0x00, 0x80, 0x00, 0x00, 0x01}, true, 0x80000001LL},
+        {"Gauge32 padded to six bytes", kTagGauge32, {0x00, 0x00, 0x00, 0x00, 0x01, 0xF4}, true, 500},
+        {"Counter32 without its zero byte", kTagCounter32, {0x80, 0x00, 0x00, 0x00}, true, 0x80000000LL},
+        {"Counter32 2^32", kTagCounter32, {0x01, 0x00, 0x00, 0x00, 0x00}, false, 0},
+        {"Gauge32 far past 32 bits", kTagGauge32, {0x00, 0x01, 0x00, 0x00, 0x00, 0x00}, false, 0},
+        {"INTEGER 4 in five bytes", kTagInteger, {0x00, 0x00, 0x00, 0x00, 0x04}, true, 4},
+        {"INTEGER -2 in five bytes", kTagInteger, {0xFF, 0xFF, 0xFF, 0xFF, 0xFE}, true, -2},
+        {"INTEGER -2^31", kTagInteger, {0x80, 0x00, 0x00, 0x00}, true, INT32_MIN},
+        {"INTEGER 2^31 sent for an unsigned value", kTagInteger, {0x00, 0x80, 0x00, 0x00, 0x00}, true, 0x80000000LL},
+        {"INTEGER 2^32 - 1 in nine bytes", kTagInteger, {0, 0, 0, 0, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}, true, 0xFFFFFFFFLL},
+        {"INTEGER 2^32", kTagInteger, {0x01, 0x00, 0x00, 0x00, 0x00}, false, 0},
+        {"INTEGER -2^31 - 1", kTagInteger, {0xFF, 0x7F, 0xFF, 0xFF, 0xFF}, false, 0},
+        {"Counter64 2^64 - 1, cut", kTagCounter64, {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, true,
+         INT64_MAX},
+        {"Counter64 past 64 bits", kTagCounter64, {0x01, 0, 0, 0, 0, 0, 0, 0, 0}, false, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        const std::vector<uint8_t> reply = testpackets::Response(
+            testpackets::kDefaultId, 0, 0,
+            {{"1.3.6.1.2.1.25.2.3.1.5.1", c.bTag, c.content}, testpackets::IntegerBinding("1.3.6.1.2.1.25.2.3.1.5.2", 7)});
+        GuardedCopy copy(reply);
+        Message m;
+        const bool bDecoded = DecodeMessage(copy.Data(), copy.Size(), &m);
+        EXPECT_EQ(bDecoded, c.bDecodes);
+        if (!bDecoded || !c.bDecodes) continue;
+        VarBindReader reader(m);
+        VarBind vb;
+        ASSERT_TRUE(reader.Next(&vb));
+        EXPECT_EQ(vb.bTag, c.bTag);
+        EXPECT_EQ(vb.llValue, c.llValue);
+        ASSERT_TRUE(reader.Next(&vb));  // the binding after it is read as well
+        EXPECT_EQ(vb.llValue, 7);
+    }
+}
+
 TEST(Ber, EveryCutOfARealReplyIsRefused) {
     const std::vector<uint8_t> reply = testpackets::AgentLikeReply(12);
     ASSERT_TRUE(Decodes(reply));

@@ -214,6 +214,39 @@ TEST_F(SnmpLibrary, SilentPrinterAnswersZero) {
     }
 }
 
+LONG g_cSlowLookups = 0;
+hostent *WSAAPI SlowGetHostByName(const char *) {
+    InterlockedIncrement(&g_cSlowLookups);
+    Sleep(2500);
+    return nullptr;
+}
+
+// A name server that does not answer: the lookup of a port set up by name
+// holds the caller at most the plug-in's one second, whichever value holds
+// the name, and the run then answers nothing.
+TEST_F(SnmpLibrary, HostNameLookupIsBounded) {
+    SilentSocket silent;
+    Settings({{L"Port", std::to_wstring(silent.Port())}, {L"Timeout", L"10"}, {L"Retries", L"0"}});
+    testsupport::ImportPatch patch(m_hModule, "ws2_32.dll", "gethostbyname",
+                                   reinterpret_cast<void *>(&SlowGetHostByName));
+    ASSERT_TRUE(patch.Active());
+    for (const std::string &port : {Port(L"NETLIB_SLOWNAME_IP", L"printer-slow.example"),
+                                    Port(L"NETLIB_SLOWNAME_HOST", L"", L"printer-slow.example"),
+                                    Port(L"NETLIB_SLOWNAME_MAKER", L"printer-slow.example", L"", kMakerRoot)}) {
+        SCOPED_TRACE(port);
+        const LONG cLookups = g_cSlowLookups;
+        NetLibRecord record = FullRequest();
+        const NetLibRecord before = record;
+        const ULONGLONG ullStart = GetTickCount64();
+        EXPECT_EQ(Call(port.c_str(), &record), 0);
+        EXPECT_LT(GetTickCount64() - ullStart, 1700u);
+        EXPECT_EQ(std::memcmp(&record, &before, sizeof(record)), 0);
+        EXPECT_EQ(g_cSlowLookups, cLookups + 1);
+    }
+    // The resolvers end on their own before the patch goes.
+    Sleep(2000);
+}
+
 int WSAAPI FailingStartup(WORD, LPWSADATA) { return WSASYSNOTREADY; }
 
 TEST_F(SnmpLibrary, NoWinsockAnswersZero) {

@@ -96,6 +96,43 @@ TEST(AnswerMapping, DuplexDiskAndFinisher) {
     EXPECT_EQ(a.sHardDisk, -1);
 }
 
+// Rows one to a column index each; the listed columns marked cut short.
+PrinterTables TablesWith(const std::vector<std::pair<Column, int64_t>> &cells, const std::vector<Column> &cut) {
+    PrinterTables t = {};
+    uint32_t index = 0;
+    for (const auto &cell : cells) {
+        ++index;
+        AddCell(&t.aColumns[cell.first], &index, 1, cell.second, nullptr);
+    }
+    for (Column c : cut) t.aColumns[c].bCut = true;
+    return t;
+}
+
+// A walk cut short (request or row cap) has only some rows: they can show a
+// part that is there, never that a part is missing.
+TEST(AnswerMapping, CutColumnsNeverAnswerNotFitted) {
+    struct Case {
+        const char *pszWhat;
+        int16_t (*pfnRule)(const PrinterTables &);
+        std::vector<std::pair<Column, int64_t>> cells;
+        std::vector<Column> cut;
+        int16_t sAnswer;
+    } const cases[] = {
+        {"paths, none duplex, cut", DuplexAnswer, {{kMediaPathType, 5}}, {kMediaPathType}, -1},
+        {"a duplex path before the cut", DuplexAnswer, {{kMediaPathType, 5}, {kMediaPathType, 4}}, {kMediaPathType}, 1},
+        {"devices, none a disk, cut", HardDiskAnswer, {{kDeviceType, 0}, {kStorageType, 0}}, {kDeviceType}, -1},
+        {"storage cut, devices complete", HardDiskAnswer, {{kDeviceType, 0}}, {kStorageType}, -1},
+        {"a fixed disk beside a cut column", HardDiskAnswer, {{kDeviceType, 0}, {kStorageType, 1}}, {kDeviceType}, 1},
+        {"finishers, none a stitcher, cut", FinisherAnswer, {{kFinisherType, 16}}, {kFinisherType}, -1},
+        {"a stitcher whose presence was cut off", FinisherAnswer, {{kFinisherType, 3}}, {kFinisherPresence}, -1},
+        {"a present stitcher before the cut", FinisherAnswer, {{kFinisherType, 3}}, {kFinisherType}, 1},
+        {"trays cut", TrayConfigCode, {{kInputType, 4}, {kInputType, 3}}, {kInputType}, -1},
+        {"tray capacities cut", TrayConfigCode, {{kInputType, 4}, {kInputType, 3}}, {kInputMaxCapacity}, -1},
+        {"the same trays complete", TrayConfigCode, {{kInputType, 4}, {kInputType, 3}}, {}, 1},
+    };
+    for (const Case &c : cases) EXPECT_EQ(c.pfnRule(TablesWith(c.cells, c.cut)), c.sAnswer) << c.pszWhat;
+}
+
 TEST(Targets, AddressesAndHostNames) {
     struct Case {
         const char *pszText;
@@ -233,11 +270,28 @@ TEST(AgentReplies, OnlyTheMatchingAnswerCounts) {
              return std::vector<Datagram>{{Reply(r, {testpackets::IntegerBinding(kPathType + ".1.1", 4)})}};
          },
          QueryResult::kAnswered, 1},
+        // The request cap ends the walk: the paths not read may be duplex.
         {"rows without end",
          [](const Message &r, int n) {
              return std::vector<Datagram>{{Reply(r, {testpackets::IntegerBinding(kPathType + ".1." + std::to_string(n), 5)})}};
          },
-         QueryResult::kAnswered, 0},
+         QueryResult::kAnswered, -1},
+        {"rows without end, a duplex path among them",
+         [](const Message &r, int n) {
+             return std::vector<Datagram>{
+                 {Reply(r, {testpackets::IntegerBinding(kPathType + ".1." + std::to_string(n), n == 3 ? 4 : 5)})}};
+         },
+         QueryResult::kAnswered, 1},
+        {"more rows than are kept",
+         [](const Message &r, int) {
+             std::vector<testpackets::Binding> rows;
+             for (int i = 1; i <= 40; ++i) rows.push_back(testpackets::IntegerBinding(kPathType + ".1." + std::to_string(i), 5));
+             rows.push_back(testpackets::EmptyBinding(kPathType + ".1.40", kTagEndOfMibView));
+             return std::vector<Datagram>{{Reply(r, rows)}};
+         },
+         QueryResult::kAnswered, -1},
+        {"an answer without the column's binding",
+         [](const Message &r, int) { return std::vector<Datagram>{{Reply(r, {})}}; }, QueryResult::kAnswered, -1},
         {"v1 only, ending the walk with noSuchName",
          [](const Message &r, int) {
              if (r.lVersion != kSnmpV1) return std::vector<Datagram>{};

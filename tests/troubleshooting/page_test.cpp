@@ -362,6 +362,19 @@ TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
     ASSERT_TRUE(DriveModal([&] { p.Command(IDC_TS_ABOUT); },
                            [&](HWND hDlg) {
                                client = ClientSize(hDlg);
+                               // OK's hint covers the button where it was moved, not its template place.
+                               HWND hOk = GetDlgItem(hDlg, IDOK);
+                               TOOLINFOW ti = {};
+                               ti.cbSize = sizeof(ti);
+                               ti.hwnd = hOk;
+                               ti.uId = IDOK;
+                               EXPECT_TRUE(SendMessageW(p.config()->hTooltip, TTM_GETTOOLINFOW, 0,
+                                                        reinterpret_cast<LPARAM>(&ti)));
+                               RECT rcOk = {};
+                               GetClientRect(hOk, &rcOk);
+                               EXPECT_TRUE(SameRect(ti.rect, rcOk))
+                                   << ti.rect.right << "x" << ti.rect.bottom << " for " << rcOk.right << "x"
+                                   << rcOk.bottom;
                                wchar_t sz[300] = {};
                                GetDlgItemTextW(hDlg, IDC_AB_DETAILS, sz, 300);
                                details = sz;
