@@ -4,14 +4,11 @@
 #include <new>
 
 #include "common/bounded_format.h"
+#include "settings/host_address.h"
 #include "settings/port_address.h"
 
 namespace oemun {
 namespace {
-
-void Trace(TraceFn pfn, void *pContext, const char *pszLine) {
-    if (pfn != nullptr) pfn(pContext, pszLine);
-}
 
 const char *ResultText(QueryResult result) {
     switch (result) {
@@ -27,33 +24,6 @@ const char *ResultText(QueryResult result) {
 }
 
 }  // namespace
-
-bool IsHostName(const char *pszName) {
-    if (pszName == nullptr) return false;
-    size_t cch = 0;
-    size_t cchLabel = 0;
-    bool bNumericLabel = true;
-    char chPrev = '.';
-    for (const char *p = pszName; *p != '\0'; ++p, ++cch) {
-        const char ch = *p;
-        if (cch == 253) return false;
-        if (ch == '.') {
-            if (cchLabel == 0 || chPrev == '-') return false;
-            cchLabel = 0;
-            bNumericLabel = true;
-        } else if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
-                   (ch == '-' && cchLabel != 0)) {
-            if (++cchLabel > 63) return false;
-            bNumericLabel = bNumericLabel && ch >= '0' && ch <= '9';
-        } else {
-            return false;
-        }
-        chPrev = ch;
-    }
-    // A last label of digits only is a malformed address ("10.1.2"), which
-    // resolvers would read as an address in some legacy short form.
-    return cch != 0 && chPrev != '-' && chPrev != '.' && !bNumericLabel;
-}
 
 bool ResolvePortTarget(const char *pszPortName, in_addr *pAddr, TraceFn pfnTrace, void *pTraceContext) {
     if (pszPortName == nullptr || pAddr == nullptr) return false;
@@ -79,7 +49,12 @@ bool ResolvePortTarget(const char *pszPortName, in_addr *pAddr, TraceFn pfnTrace
     // plug-in does, but only a name that can be one. The caller's user
     // interface waits for this run, so the resolver gets no longer than the
     // plug-in's own lookup gives it; past that the name counts as unknown.
-    if (!IsHostName(szText)) {
+    const oemui::HostAddressKind kind = oemui::ClassifyHostAddress(szText);
+    if (kind == oemui::HostAddressKind::kIPv6) {
+        Trace(pfnTrace, pTraceContext, "that is an IPv6 address: the library asks over IPv4 only");
+        return false;
+    }
+    if (kind != oemui::HostAddressKind::kHostName) {
         Trace(pfnTrace, pTraceContext, "that is neither an IPv4 address nor a host name");
         return false;
     }

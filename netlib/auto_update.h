@@ -22,10 +22,6 @@ constexpr size_t kMaxPortName = 255;
 // A host name is resolved within oemui::kResolveWaitMs (one lookup at most).
 bool ResolvePortTarget(const char *pszPortName, in_addr *pAddr, TraceFn pfnTrace, void *pTraceContext);
 
-// A well-formed DNS host name: labels of letters, digits and hyphens, at
-// most 63 characters each and 253 in all, the last one not all digits.
-bool IsHostName(const char *pszName);
-
 // Asks the printer at addr and writes the answers into the words the record
 // asks for (request word 0). Returns 1 when at least one asked word got an
 // answer, else 0 with the record untouched. Starts and stops Winsock itself.

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "common/bounded_format.h"
+#include "settings/host_address.h"
 
 namespace oemun {
 namespace {
@@ -81,10 +82,6 @@ struct Walk {
     Oid cursor;
     bool bDone;
 };
-
-void Trace(TraceFn pfn, void *pContext, const char *pszLine) {
-    if (pfn != nullptr) pfn(pContext, pszLine);
-}
 
 // Ends a column's walk before its end: its rows are not all known.
 void EndCut(Walk *pWalk, PrinterTables *pTables) {
@@ -308,26 +305,9 @@ QueryResult ReadPrinterTables(const sockaddr_in &target, const Settings &setting
 }
 
 bool ParseTargetAddress(const char *pszText, in_addr *pAddr) {
-    if (pszText == nullptr || pAddr == nullptr) return false;
-    uint32_t aParts[4];
-    const char *p = pszText;
-    for (int i = 0; i < 4; ++i) {
-        if (*p < '0' || *p > '9') return false;
-        uint32_t u = 0;
-        int cDigits = 0;
-        while (*p >= '0' && *p <= '9') {
-            u = u * 10 + static_cast<uint32_t>(*p++ - '0');
-            if (++cDigits > 3 || u > 255) return false;
-        }
-        aParts[i] = u;
-        if (i < 3 && *p++ != '.') return false;
-    }
-    if (*p != '\0') return false;
-    // No printer lives at "this network", at a multicast group or at the
-    // broadcast address; asking there would reach many hosts or none.
-    if (aParts[0] == 0 || aParts[0] >= 224) return false;
-    const uint32_t uHost = (aParts[0] << 24) | (aParts[1] << 16) | (aParts[2] << 8) | aParts[3];
-    pAddr->s_addr = htonl(uHost);
+    DWORD dwHost = 0;
+    if (pAddr == nullptr || !oemui::ParseIPv4Address(pszText, &dwHost)) return false;
+    pAddr->s_addr = htonl(dwHost);
     return true;
 }
 

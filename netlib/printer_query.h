@@ -94,9 +94,9 @@ enum class QueryResult {
 QueryResult ReadPrinterTables(const sockaddr_in &target, const Settings &settings, const Questions &questions,
                               PrinterTables *pTables, TraceFn pfnTrace, void *pTraceContext);
 
-// Dotted IPv4 text ("192.0.2.10", four decimal parts, nothing else) to an
-// address usable as a target: refuses 0.0.0.0, the limited broadcast and
-// multicast or reserved addresses, which would not reach one printer.
+// Dotted IPv4 text to an address usable as a target, by the plug-in's one
+// address rule (settings/host_address.h): no other form, and no address of
+// no single printer.
 bool ParseTargetAddress(const char *pszText, in_addr *pAddr);
 
 // One line describing a binding ("1.3.6.1... = INTEGER 4"), cut to fit.

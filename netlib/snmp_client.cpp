@@ -58,9 +58,7 @@ bool SnmpClient::Open() {
     return m_socket != INVALID_SOCKET;
 }
 
-void SnmpClient::Trace(const char *pszLine) const {
-    if (m_pfnTrace != nullptr) m_pfnTrace(m_pTraceContext, pszLine);
-}
+void SnmpClient::Trace(const char *pszLine) const { oemun::Trace(m_pfnTrace, m_pTraceContext, pszLine); }
 
 ExchangeResult SnmpClient::Exchange(int32_t lVersion, uint8_t bPduType, int32_t lNonRepeaters,
                                     int32_t lMaxRepetitions, const Oid *const *ppNames, size_t cNames,

@@ -26,6 +26,12 @@ enum class ExchangeResult {
 // dropped); used by the support tool, null in the library.
 using TraceFn = void (*)(void *pContext, const char *pszLine);
 
+// One line to the trace, when there is one (the probe command prints them;
+// the library's own runs pass none).
+inline void Trace(TraceFn pfn, void *pContext, const char *pszLine) {
+    if (pfn != nullptr) pfn(pContext, pszLine);
+}
+
 class SnmpClient {
 public:
     SnmpClient(const sockaddr_in &target, const char *pszCommunity, const ExchangeLimits &limits,

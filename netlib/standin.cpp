@@ -29,13 +29,13 @@ void WriteNumber(const wchar_t *pszSection, const wchar_t *pszKey, long lValue, 
     wchar_t szValue[kValueCch];
     wchar_t *p = szValue + kValueCch - 1;
     *p = L'\0';
-    const bool fNegative = lValue < 0;
-    unsigned long ulValue = fNegative ? 0UL - static_cast<unsigned long>(lValue) : static_cast<unsigned long>(lValue);
+    const bool bNegative = lValue < 0;
+    unsigned long ulValue = bNegative ? 0UL - static_cast<unsigned long>(lValue) : static_cast<unsigned long>(lValue);
     do {
         *--p = static_cast<wchar_t>(L'0' + ulValue % 10);
         ulValue /= 10;
     } while (ulValue != 0);
-    if (fNegative) *--p = L'-';
+    if (bNegative) *--p = L'-';
     WritePrivateProfileStringW(pszSection, pszKey, p, pszPath);
 }
 

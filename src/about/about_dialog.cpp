@@ -112,8 +112,8 @@ BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
     if (pConfig == nullptr) return FALSE;
     pConfig->hCurrentDlg = hDlg;
     pConfig->dwCurrentTemplate = IDD_ABOUT;
-    const bool fRtl = IsRightToLeftLanguage();
-    if (fRtl) SetWindowLongPtrW(hDlg, GWL_EXSTYLE, GetWindowLongPtrW(hDlg, GWL_EXSTYLE) ^ WS_EX_LAYOUTRTL);
+    const bool bRtl = IsRightToLeftLanguage();
+    if (bRtl) SetWindowLongPtrW(hDlg, GWL_EXSTYLE, GetWindowLongPtrW(hDlg, GWL_EXSTYLE) ^ WS_EX_LAYOUTRTL);
 
     if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
     if (pConfig->pVer != nullptr) pConfig->pVer->SetSection(L"Version");
@@ -125,7 +125,7 @@ BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
     // The hint areas are taken from where the controls are when the pass
     // registers them: the controls go to their places first.
     FitToBackground(hDlg, pConfig);
-    if (fRtl) MoveDetailsToLeadingEdge(hDlg);
+    if (bRtl) MoveDetailsToLeadingEdge(hDlg);
     TranslateDialog(hDlg, pConfig, L"About");
     if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
 

@@ -106,8 +106,8 @@ void ShowGroup(HWND hDlg, const int *pIds, bool bShow, const ModelConfig &config
 // A sheet without permission has had every control disabled by the caption
 // pass; nothing the mode asks for may turn one back on.
 void EnableGroup(HWND hDlg, const int *pIds, bool bEnable, const ModelConfig &config) {
-    const BOOL fEnable = (bEnable && config.lNoPermission == 0) ? TRUE : FALSE;
-    for (; *pIds != 0; ++pIds) EnableWindow(GetDlgItem(hDlg, *pIds), fEnable);
+    const BOOL bAllowed = (bEnable && config.lNoPermission == 0) ? TRUE : FALSE;
+    for (; *pIds != 0; ++pIds) EnableWindow(GetDlgItem(hDlg, *pIds), bAllowed);
 }
 
 void ApplyModeControls(HWND hDlg, const ModelConfig &config, int index, int storeFlag) {

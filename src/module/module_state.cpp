@@ -12,8 +12,8 @@ volatile LONG g_lObjects = 0;
 HINSTANCE ModuleInstance() { return g_hInstance; }
 void SetModuleInstance(HINSTANCE hInstance) { g_hInstance = hInstance; }
 
-void LockModule(bool fLock) {
-    if (fLock)
+void LockModule(bool bLock) {
+    if (bLock)
         InterlockedIncrement(&g_lServerLocks);
     else
         InterlockedDecrement(&g_lServerLocks);

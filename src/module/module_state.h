@@ -11,7 +11,7 @@ void SetModuleInstance(HINSTANCE hInstance);
 
 // Server locks taken through IClassFactory::LockServer (may go below zero on
 // unmatched unlocks; the host then keeps the module loaded).
-void LockModule(bool fLock);
+void LockModule(bool bLock);
 
 // Live plug-in objects. A host that unloads the module while one of its
 // objects is alive would call into freed code, so they hold the module.

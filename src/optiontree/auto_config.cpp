@@ -56,7 +56,7 @@ struct SwitchedOption {
     const char *pszOtherKeyword;  // the other driver-data family, or null
     const char *pszOffName;
     const char *pszOnName;
-    bool fStoreDiskSetting;
+    bool bStoreDiskSetting;
 };
 constexpr SwitchedOption kSwitchedOptions[] = {
     {&NetLibRecord::sDuplexUnit, "Option2", "DuplexUnit", "False", "True", false},
@@ -113,8 +113,8 @@ private:
 void BuildRequest(const OEMCUIPPARAM *pParam, ModelConfig *pConfig, NetLibRecord *pRecord) {
     for (const InstallableOption &option : kInstallableOptions) {
         if (option.pWord == nullptr || option.rule == RequestRule::kNone) continue;
-        const bool fFound = FindItem(pParam, option.pszKeyword) != nullptr;
-        if (fFound)
+        const bool bFound = FindItem(pParam, option.pszKeyword) != nullptr;
+        if (bFound)
             pRecord->*option.pWord = 0;
         else if (option.rule == RequestRule::kSetWord)
             pRecord->*option.pWord = -1;
@@ -168,7 +168,7 @@ void ApplySwitchedOption(const OEMCUIPPARAM *pParam, IPrintOemDriverUI *pDriverU
     }
     const char *pszName = sAnswer != 0 ? option.pszOnName : option.pszOffName;
     if (!SetItemSelection(pParam, pDriverUI, pItem, pszKeyword, sAnswer, pszName)) return;
-    if (option.fStoreDiskSetting) {
+    if (option.bStoreDiskSetting) {
         SetPrinterDword(pParam->hPrinter, kHddSettingValue, static_cast<DWORD>(sAnswer));
     }
 }

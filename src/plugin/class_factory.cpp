@@ -40,8 +40,8 @@ HRESULT STDMETHODCALLTYPE OemUiClassFactory::CreateInstance(IUnknown *pUnkOuter,
     return hr;
 }
 
-HRESULT STDMETHODCALLTYPE OemUiClassFactory::LockServer(BOOL fLock) {
-    LockModule(fLock != FALSE);
+HRESULT STDMETHODCALLTYPE OemUiClassFactory::LockServer(BOOL bLock) {
+    LockModule(bLock != FALSE);
     return S_OK;
 }
 

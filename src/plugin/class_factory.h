@@ -14,7 +14,7 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown *pUnkOuter, REFIID riid, void **ppv) override;
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) override;
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL bLock) override;
 
 private:
     ~OemUiClassFactory() = default;

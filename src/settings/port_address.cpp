@@ -143,9 +143,9 @@ void ResolveHostNameWithin(const wchar_t *pszHostName, wchar_t *pszAddress, DWOR
         ResolveHostName(pszHostName, pszAddress);
         return;
     }
-    const bool fDone = WaitForSingleObject(hThread, dwWaitMs) == WAIT_OBJECT_0;
+    const bool bDone = WaitForSingleObject(hThread, dwWaitMs) == WAIT_OBJECT_0;
     CloseHandle(hThread);
-    if (fDone) CopyCchW(pszAddress, kAddressCch, pJob->szAddress);
+    if (bDone) CopyCchW(pszAddress, kAddressCch, pJob->szAddress);
     ReleaseJob(pJob);
 }
 
@@ -161,13 +161,13 @@ void ResolveHostName(const wchar_t *pszHostName, wchar_t *pszAddress) {
         // Only 4-byte addresses fit the IPv4 address they are copied into.
         if (pEntry != nullptr && pEntry->h_addr_list != nullptr && pEntry->h_length == sizeof(in_addr)) {
             in_addr addr = {};
-            bool fFound = false;
+            bool bFound = false;
             for (char **ppAddr = pEntry->h_addr_list; *ppAddr != nullptr; ++ppAddr) {
                 std::memcpy(&addr, *ppAddr, sizeof(addr));
-                fFound = true;
+                bFound = true;
             }
             // An entry without addresses leaves the caller's text as it was.
-            const char *pszDotted = fFound ? inet_ntoa(addr) : nullptr;
+            const char *pszDotted = bFound ? inet_ntoa(addr) : nullptr;
             wchar_t szDotted[kAddressCch] = {};
             if (pszDotted != nullptr &&
                 MultiByteToWideChar(CP_ACP, 0, pszDotted, -1, szDotted, kAddressCch) > 0) {

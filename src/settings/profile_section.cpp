@@ -78,7 +78,7 @@ ProfileSection::~ProfileSection() {
 }
 
 bool ProfileSection::Load(const ProfileReader &reader) {
-    m_fLoaded = false;
+    m_bLoaded = false;
     m_reader.SetPath(reader.Path());
     m_reader.SetSection(reader.Section());
     if (reader.Path()[0] == L'\0') return false;
@@ -90,13 +90,13 @@ bool ProfileSection::Load(const ProfileReader &reader) {
     // The API answers the buffer size less two when the section was cut.
     if (cch >= kSectionCch - 2) return false;
     m_pszLines[cch] = L'\0';
-    m_fLoaded = true;
+    m_bLoaded = true;
     return true;
 }
 
 ProfileSection::Match ProfileSection::Find(const wchar_t *pszKey, wchar_t *pszDest, DWORD cchDest,
                                            DWORD *pcchRead) const {
-    if (!m_fLoaded || pszKey == nullptr) return Match::kUnsure;
+    if (!m_bLoaded || pszKey == nullptr) return Match::kUnsure;
     const size_t cchKey = LengthCchW(pszKey, kSectionCch);
     if (!ListingCanAnswer(pszKey, cchKey)) return Match::kUnsure;
     pszDest[0] = L'\0';

@@ -22,7 +22,7 @@ public:
     // key. Either way they read this section, whichever section the reader
     // moves to afterwards.
     bool Load(const ProfileReader &reader);
-    bool Loaded() const { return m_fLoaded; }
+    bool Loaded() const { return m_bLoaded; }
 
     // What the ProfileReader reads of the same names answer for this section.
     // A key the listing cannot settle exactly (see Find) is read from the
@@ -40,7 +40,7 @@ private:
 
     ProfileReader m_reader;          // this file and section, for what Find leaves to the API
     wchar_t *m_pszLines = nullptr;   // "key=value\0...\0\0"
-    bool m_fLoaded = false;
+    bool m_bLoaded = false;
 };
 
 }  // namespace oemui

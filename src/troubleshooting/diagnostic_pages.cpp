@@ -102,24 +102,24 @@ void FillDiagnosticList(HWND hPage, ModelConfig *pConfig, int nSelect, const Pro
     // Tokens end at commas; empty ones are skipped so that a list such as
     // "1,,2" still names pages 1 and 2.
     wchar_t *pszToken = szPages;
-    bool fAdded = false;
+    bool bAdded = false;
     for (wchar_t *p = szPages;; ++p) {
-        const bool fEnd = *p == L'\0';
-        if (*p != L',' && !fEnd) continue;
+        const bool bEnd = *p == L'\0';
+        if (*p != L',' && !bEnd) continue;
         *p = L'\0';
         const DiagnosticEntry *pEntry = DiagnosticEntryAt(ParseTestPageToken(pszToken));
         if (pEntry != nullptr) {
             wchar_t szText[kProfileTextCch];
             ReadDisplayText(pConfig, *pEntry, szText, pTexts);
             SendMessageW(hList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(szText));
-            fAdded = true;
+            bAdded = true;
         }
-        if (fEnd) break;
+        if (bEnd) break;
         pszToken = p + 1;
     }
     // Selecting once at the end leaves the list as selecting after every
     // addition would, without redrawing it each time.
-    if (fAdded) SendMessageW(hList, CB_SETCURSEL, static_cast<WPARAM>(nSelect), 0);
+    if (bAdded) SendMessageW(hList, CB_SETCURSEL, static_cast<WPARAM>(nSelect), 0);
     SendMessageW(hList, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hList, nullptr, TRUE);
 }
@@ -170,13 +170,13 @@ bool SendRawJob(HANDLE hPrinter, const void *pData, DWORD cbData) {
 
     const BYTE *pNext = static_cast<const BYTE *>(pData);
     DWORD cbLeft = cbData;
-    bool fWritten = true;
+    bool bWritten = true;
     while (cbLeft > 0) {
         DWORD cbWritten = 0;
         // A failed call, or one that claims no progress, ends the job: trying
         // again could hang the page or send the same bytes twice.
         if (!WritePrinter(hPrinter, const_cast<BYTE *>(pNext), cbLeft, &cbWritten) || cbWritten == 0) {
-            fWritten = false;
+            bWritten = false;
             break;
         }
         if (cbWritten > cbLeft) cbWritten = cbLeft;
@@ -185,7 +185,7 @@ bool SendRawJob(HANDLE hPrinter, const void *pData, DWORD cbData) {
     }
     EndPagePrinter(hPrinter);
     EndDocPrinter(hPrinter);
-    if (!fWritten) {
+    if (!bWritten) {
         SetLastError(ERROR_WRITE_FAULT);
         return false;
     }

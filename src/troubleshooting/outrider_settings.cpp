@@ -71,11 +71,11 @@ BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
 
 void OnOk(HWND hDlg, const ModelConfig *pConfig) {
     const DWORD dwEnable = IsDlgButtonChecked(hDlg, IDC_OR_ENABLE) == BST_CHECKED ? 1 : 0;
-    BOOL fNumber = FALSE;
-    const UINT uTyped = GetDlgItemInt(hDlg, IDC_OR_INTERVAL, &fNumber, FALSE);
+    BOOL bNumber = FALSE;
+    const UINT uTyped = GetDlgItemInt(hDlg, IDC_OR_INTERVAL, &bNumber, FALSE);
     // Enter confirms without leaving the field, so the field may still hold
     // what leaving it would have corrected.
-    const DWORD dwInterval = ClampOutriderInterval(fNumber ? uTyped : 0);
+    const DWORD dwInterval = ClampOutriderInterval(bNumber ? uTyped : 0);
     SetPrinterDword(pConfig->hPrinter, kEnableValue, dwEnable);
     SetPrinterDword(pConfig->hPrinter, kIntervalValue, dwInterval);
     EndDialog(hDlg, IDOK);

@@ -55,7 +55,7 @@ constexpr UINT_PTR kFinishTimer = 1;
 struct LinkPlace {
     HWND hLink = nullptr;
     RECT rc = {};
-    bool fPlaced = false;
+    bool bPlaced = false;
 };
 
 // What one page keeps for itself: the shared record is also written by every
@@ -69,7 +69,7 @@ struct PageState {
     GdiFont linkFont;
     // What the user cannot see is finished once the page has painted: the
     // hint window with its hints, and links shrunk to their texts.
-    bool fFinishPending = false;
+    bool bFinishPending = false;
     PendingHints hints;
     LinkPlace links[ARRAYSIZE(kLinkControls)];
 };
@@ -133,10 +133,10 @@ void CreateLinkFont(HWND hDlg, PageState *pState) {
     if (!pState->linkFont) return;
     // The page is not shown yet and paints every control when it is: a
     // redraw per control now would only be work for nothing.
-    const BOOL fRedraw = IsWindowVisible(hDlg);
+    const BOOL bRedraw = IsWindowVisible(hDlg);
     for (size_t i = 0; i < ARRAYSIZE(kLinkControls); ++i) {
         if (pState->hLinks[i] == nullptr || !UsesLinkFont(*pState, kLinkControls[i])) continue;
-        SendMessageW(pState->hLinks[i], WM_SETFONT, reinterpret_cast<WPARAM>(pState->linkFont.get()), fRedraw);
+        SendMessageW(pState->hLinks[i], WM_SETFONT, reinterpret_cast<WPARAM>(pState->linkFont.get()), bRedraw);
     }
 }
 
@@ -172,7 +172,7 @@ void MeasureLinks(HWND hDlg, PageState *pState) {
         SetRect(&place.rc, x, rc.top, x + size.cx, rc.top + size.cy);
         if (size.cx > cxTemplate) {
             MoveWindow(hLink, x, rc.top, size.cx, size.cy, TRUE);
-            place.fPlaced = true;
+            place.bPlaced = true;
         }
     }
 }
@@ -182,8 +182,8 @@ void PlaceLinks(PageState *pState) {
     // One batch: the page moves its links once instead of seven times.
     HDWP hMoves = BeginDeferWindowPos(ARRAYSIZE(kLinkControls));
     for (LinkPlace &place : pState->links) {
-        if (place.hLink == nullptr || place.fPlaced || !IsWindow(place.hLink)) continue;
-        place.fPlaced = true;
+        if (place.hLink == nullptr || place.bPlaced || !IsWindow(place.hLink)) continue;
+        place.bPlaced = true;
         const RECT &rc = place.rc;
         if (hMoves != nullptr)
             hMoves = DeferWindowPos(hMoves, place.hLink, nullptr, rc.left, rc.top, rc.right - rc.left,
@@ -199,7 +199,7 @@ void PlaceLinks(PageState *pState) {
 void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig, const PageState &state, const ProfileSection &texts) {
     if (pConfig->pDat == nullptr) return;
     pConfig->pDat->SetDialogSection(kPageName);
-    const bool fAddressKnown = pConfig->szPrinterAddress[0] != L'\0';
+    const bool bAddressKnown = pConfig->szPrinterAddress[0] != L'\0';
     for (int n = 1; n <= kWebLinkCount; ++n) {
         wchar_t szKey[16];
         FormatCchW(szKey, ARRAYSIZE(szKey), L"Ref_URL_%d", n);
@@ -208,7 +208,7 @@ void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig, const PageState &state, c
         const int id = WebLinkControl(n);
         if (lstrcmpW(szTarget, szKey) == 0) {
             ShowOrMoveControl(hDlg, id, kHide, nullptr, pConfig);
-        } else if (!IsWebTarget(szTarget) || (IsEmbeddedPageTarget(szTarget) && !fAddressKnown)) {
+        } else if (!IsWebTarget(szTarget) || (IsEmbeddedPageTarget(szTarget) && !bAddressKnown)) {
             EnableWindow(WebLink(state, n), FALSE);
         }
     }
@@ -217,8 +217,8 @@ void ApplyLinkTargets(HWND hDlg, ModelConfig *pConfig, const PageState &state, c
 // The part of opening that nothing on screen waits for: run from the page's
 // timer, or at once when the user reaches for a control before it fired.
 void FinishPage(HWND hDlg, ModelConfig *pConfig, PageState *pState) {
-    if (pState == nullptr || !pState->fFinishPending) return;
-    pState->fFinishPending = false;
+    if (pState == nullptr || !pState->bFinishPending) return;
+    pState->bFinishPending = false;
     KillTimer(hDlg, kFinishTimer);
     PlaceLinks(pState);
     // The hints go on after the links have moved, so that they find the
@@ -278,9 +278,9 @@ BOOL OnInitDialog(HWND hDlg, const PROPSHEETPAGEW *pPage) {
     CreateLinkFont(hDlg, pState);
     MeasureLinks(hDlg, pState);
     ApplyLinkTargets(hDlg, pConfig, *pState, texts);
-    pState->fFinishPending = SetTimer(hDlg, kFinishTimer, USER_TIMER_MINIMUM, nullptr) != 0;
-    if (!pState->fFinishPending) {
-        pState->fFinishPending = true;
+    pState->bFinishPending = SetTimer(hDlg, kFinishTimer, USER_TIMER_MINIMUM, nullptr) != 0;
+    if (!pState->bFinishPending) {
+        pState->bFinishPending = true;
         FinishPage(hDlg, pConfig, pState);
     }
     return TRUE;

@@ -269,21 +269,21 @@ DialogControls::DialogControls(HWND hDlg) : m_hDlg(hDlg) {
             auto *pSelf = reinterpret_cast<DialogControls *>(lParam);
             Control *pControl = pSelf->m_controls.Add();
             if (pControl == nullptr) {
-                pSelf->m_fComplete = false;
+                pSelf->m_bComplete = false;
                 return FALSE;
             }
             pControl->hWnd = hControl;
             pControl->id = static_cast<int>(GetWindowLongW(hControl, GWL_ID));
-            pControl->fDirect = GetAncestor(hControl, GA_PARENT) == pSelf->m_hDlg;
+            pControl->bDirect = GetAncestor(hControl, GA_PARENT) == pSelf->m_hDlg;
             return TRUE;
         },
         reinterpret_cast<LPARAM>(this));
 }
 
 HWND DialogControls::Find(int id) const {
-    if (!m_fComplete) return GetDlgItem(m_hDlg, id);
+    if (!m_bComplete) return GetDlgItem(m_hDlg, id);
     for (UINT i = 0; i < m_controls.Count(); ++i)
-        if (m_controls[i].fDirect && m_controls[i].id == id) return m_controls[i].hWnd;
+        if (m_controls[i].bDirect && m_controls[i].id == id) return m_controls[i].hWnd;
     return nullptr;
 }
 

@@ -67,7 +67,7 @@ public:
     HWND Dialog() const { return m_hDlg; }
     // False when the list could not be made whole (no memory); Find then
     // asks the system.
-    bool Complete() const { return m_fComplete; }
+    bool Complete() const { return m_bComplete; }
     UINT Count() const { return m_controls.Count(); }
     HWND At(UINT i) const { return m_controls[i].hWnd; }
 
@@ -75,10 +75,10 @@ private:
     struct Control {
         HWND hWnd;
         int id;
-        bool fDirect;
+        bool bDirect;
     };
     HWND m_hDlg;
-    bool m_fComplete = true;
+    bool m_bComplete = true;
     HeapArray<Control> m_controls;
 };
 

@@ -67,8 +67,8 @@ HWND WINAPI FakeHtmlHelpW(HWND, LPCWSTR pszFile, UINT, DWORD_PTR) {
 FARPROC WINAPI FakeGetProcAddress(HMODULE hModule, LPCSTR pszName) {
     char szPath[MAX_PATH] = {};
     GetModuleFileNameA(hModule, szPath, MAX_PATH);
-    const bool fHelp = StrStrIA(szPath, "hhctrl") != nullptr;
-    if (fHelp && (IS_INTRESOURCE(pszName) ? reinterpret_cast<ULONG_PTR>(pszName) == 15 : std::strcmp(pszName, "HtmlHelpW") == 0))
+    const bool bHelp = StrStrIA(szPath, "hhctrl") != nullptr;
+    if (bHelp && (IS_INTRESOURCE(pszName) ? reinterpret_cast<ULONG_PTR>(pszName) == 15 : std::strcmp(pszName, "HtmlHelpW") == 0))
         return reinterpret_cast<FARPROC>(reinterpret_cast<void *>(FakeHtmlHelpW));
     return Orig<FARPROC(WINAPI *)(HMODULE, LPCSTR)>(kGetProc)(hModule, pszName);
 }

@@ -256,11 +256,11 @@ TEST_F(AutoConfig, EndsQuietlyWhenARunCannotBeMade) {
     struct Case {
         const char *pszName;
         std::function<void()> arrange;
-        bool fNullHelper;
+        bool bNullHelper;
         int nLoads;
     } const cases[] = {
         {"no driver helper", [] {}, true, 0},
-        {"no port name", [] { fakespooler::Scope::Get().fPrinterFails = true; }, false, 0},
+        {"no port name", [] { fakespooler::Scope::Get().bPrinterFails = true; }, false, 0},
         {"port name too long", [] { fakespooler::Scope::Get().portName.assign(300, L'p'); }, false, 0},
         {"port not configured", [] { fakespooler::Scope::Get().portName = L"AcTest_Other"; }, false, 1},
         {"no library", [] { SetModuleInstance(nullptr); }, false, 1},
@@ -273,7 +273,7 @@ TEST_F(AutoConfig, EndsQuietlyWhenARunCannotBeMade) {
         c.arrange();
         DriverItems items({{"Option1", 0, 3}});
         RecordingDriverUI driverUI;
-        Run(items, c.fNullHelper ? nullptr : &driverUI);
+        Run(items, c.bNullHelper ? nullptr : &driverUI);
         EXPECT_EQ(g_nLoads, c.nLoads);
         EXPECT_EQ(items.Sels(), std::vector<LONG>{0});
         EXPECT_TRUE(driverUI.calls.empty());
@@ -305,7 +305,7 @@ TEST_F(AutoConfig, FunctionSwitchesComeFromTheModelIni) {
     EXPECT_EQ(ReadFunctionSwitch(&param, nullptr, L"SupportMpTray"), 0);
     EXPECT_EQ(ReadFunctionSwitch(&param, nullptr, L"AutoConfiguration"), 0);
     EXPECT_EQ(ReadFunctionSwitch(nullptr, nullptr, L"SupportMpTray"), 0);
-    fakespooler::Scope::Get().fDriverFails = true;
+    fakespooler::Scope::Get().bDriverFails = true;
     EXPECT_EQ(ReadFunctionSwitch(&param, nullptr, L"SupportMpTray"), 0);
 
     // With a context record its model INI reader is used, and its section kept.

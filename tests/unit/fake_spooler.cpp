@@ -32,7 +32,7 @@ wchar_t *Place(wchar_t *&pNext, const std::wstring &text) {
 }
 
 BOOL WINAPI FakeGetPrinterW(HANDLE, DWORD dwLevel, LPBYTE pBuf, DWORD cbBuf, LPDWORD pcbNeeded) {
-    if (g_state.fPrinterFails || dwLevel != 2) {
+    if (g_state.bPrinterFails || dwLevel != 2) {
         if (pcbNeeded != nullptr) *pcbNeeded = 0;
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
@@ -43,12 +43,12 @@ BOOL WINAPI FakeGetPrinterW(HANDLE, DWORD dwLevel, LPBYTE pBuf, DWORD cbBuf, LPD
                                        std::memset(pInfo, 0, sizeof(*pInfo));
                                        pInfo->pPortName = Place(pNext, g_state.portName);
                                        pInfo->pDriverName = Place(pNext, driver);
-                                       if (g_state.fNullDriverName) pInfo->pDriverName = nullptr;
+                                       if (g_state.bNullDriverName) pInfo->pDriverName = nullptr;
                                    });
 }
 
 BOOL WINAPI FakeGetPrinterDriverW(HANDLE, LPWSTR, DWORD dwLevel, LPBYTE pBuf, DWORD cbBuf, LPDWORD pcbNeeded) {
-    if (g_state.fDriverFails || dwLevel != 2) {
+    if (g_state.bDriverFails || dwLevel != 2) {
         if (pcbNeeded != nullptr) *pcbNeeded = 0;
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;

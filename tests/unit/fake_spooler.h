@@ -14,9 +14,9 @@
 namespace fakespooler {
 
 struct State {
-    bool fPrinterFails = false;
-    bool fDriverFails = false;
-    bool fNullDriverName = false;
+    bool bPrinterFails = false;
+    bool bDriverFails = false;
+    bool bNullDriverName = false;
     std::wstring portName = L"AcTest_Port";
     std::wstring dataFile;                       // DRIVER_INFO_2 pDataFile
     std::map<std::wstring, DWORD> printerData;   // REG_DWORD values written

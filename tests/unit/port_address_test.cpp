@@ -22,7 +22,7 @@ struct Value {
     const wchar_t *pszName;
     std::wstring data;
     DWORD dwType = REG_SZ;
-    bool fTerminated = true;
+    bool bTerminated = true;
 };
 
 void WriteKey(const std::wstring &path, const std::vector<Value> &values) {
@@ -31,7 +31,7 @@ void WriteKey(const std::wstring &path, const std::vector<Value> &values) {
                               key.put(), nullptr),
               ERROR_SUCCESS);
     for (const Value &v : values) {
-        const DWORD cb = static_cast<DWORD>((v.data.size() + (v.fTerminated ? 1 : 0)) * sizeof(wchar_t));
+        const DWORD cb = static_cast<DWORD>((v.data.size() + (v.bTerminated ? 1 : 0)) * sizeof(wchar_t));
         RegSetValueExW(key.get(), v.pszName, 0, v.dwType, reinterpret_cast<const BYTE *>(v.data.c_str()), cb);
     }
 }
@@ -129,10 +129,10 @@ TEST_F(PortAddress, GetPrinterAddressGoesThroughThePrinterPort) {
     EXPECT_STREQ(szAddress, L"172.16.0.3");
 
     wchar_t szOther[kAddressCch] = {};
-    state.fNullDriverName = true;
+    state.bNullDriverName = true;
     EXPECT_EQ(GetPrinterAddress(fakespooler::Scope::kPrinter, szOther), 0);
-    state.fNullDriverName = false;
-    state.fPrinterFails = true;
+    state.bNullDriverName = false;
+    state.bPrinterFails = true;
     EXPECT_EQ(GetPrinterAddress(fakespooler::Scope::kPrinter, szOther), 0);
     EXPECT_STREQ(szOther, L"");
 }
@@ -161,7 +161,7 @@ TEST(ResolveHostName, KeepsTheLastIpv4AddressOrLeavesTheBuffer) {
         const char *pszName;
         std::vector<char *> list;
         short sLength;
-        bool fFail;
+        bool bFail;
         const wchar_t *pszExpected;
     } const cases[] = {
         {"two", {a0, a1, nullptr}, 4, false, L"5.6.7.8"},
@@ -176,7 +176,7 @@ TEST(ResolveHostName, KeepsTheLastIpv4AddressOrLeavesTheBuffer) {
         g_entry = hostent();
         g_entry.h_addrtype = AF_INET;
         g_entry.h_length = c.sLength;
-        g_fFail = c.fFail;
+        g_fFail = c.bFail;
         wchar_t szAddress[kAddressCch] = L"keep";
         ResolveHostName(L"printer.example", szAddress);
         EXPECT_STREQ(szAddress, c.pszExpected);

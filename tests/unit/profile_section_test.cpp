@@ -65,11 +65,11 @@ std::wstring WriteProfile(Encoding encoding, const std::wstring &text) {
         const std::wstring withBom = L"\xFEFF" + text;
         bytes.assign(reinterpret_cast<const char *>(withBom.data()), withBom.size() * sizeof(wchar_t));
     } else {
-        BOOL fLost = FALSE;
+        BOOL bLost = FALSE;
         bytes.resize(text.size() * 2 + 1);
         const int cb = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
-                                           static_cast<int>(bytes.size()), nullptr, &fLost);
-        EXPECT_FALSE(fLost) << "the ANSI code page cannot hold the row's text";
+                                           static_cast<int>(bytes.size()), nullptr, &bLost);
+        EXPECT_FALSE(bLost) << "the ANSI code page cannot hold the row's text";
         bytes.resize(cb);
     }
     HANDLE hFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -109,7 +109,7 @@ struct Row {
     const wchar_t *section, *key;
     const wchar_t *text;
     int value;
-    bool fTextFromListing, fIntFromListing;
+    bool bTextFromListing, bIntFromListing;
 };
 const Row kRows[] = {
     {"plain entry", kWide, kTexts, L"Texts", L"Plain", L"Text", 0, true, false},
@@ -193,11 +193,11 @@ TEST(ProfileSection, AnswersWhatTheKeyByKeyReaderAnswers) {
         wchar_t szSection[kProfileTextCch];
         section.ReadText(row.key, szSection);
         EXPECT_STREQ(szSection, szReader);
-        EXPECT_EQ(g_cKeyReads == 0, row.fTextFromListing) << g_cKeyReads << " key reads for a text";
+        EXPECT_EQ(g_cKeyReads == 0, row.bTextFromListing) << g_cKeyReads << " key reads for a text";
         g_cKeyReads = 0;
         EXPECT_EQ(section.ReadInt(row.key, 5), nReader);
         EXPECT_EQ(section.ReadInt(row.key, kAbsentMarker), nReaderMarker);
-        EXPECT_EQ(g_cKeyReads == 0, row.fIntFromListing) << g_cKeyReads << " key reads for two integers";
+        EXPECT_EQ(g_cKeyReads == 0, row.bIntFromListing) << g_cKeyReads << " key reads for two integers";
         wchar_t szSectionSmall[6];
         EXPECT_EQ(section.ReadTextOr(row.key, szSectionSmall, ARRAYSIZE(szSectionSmall), L"fallback"), cchSmall);
         EXPECT_STREQ(szSectionSmall, szSmall);
