@@ -11,7 +11,8 @@
 //     the same sheet.
 //
 // Prints a table of medians and the worst ratio; exits with 1 when a window
-// does not open. Absolute times here are noise: read the ratios.
+// does not open. An argument measures only the windows whose name holds it
+// ("page", "About"). Absolute times here are noise: read the ratios.
 #include <windows.h>
 #include <prsht.h>
 
@@ -20,8 +21,8 @@
 #include <vector>
 
 #include "host/printer_install.h"
-#include "sheet_support.h"
 #include "resources/resource_ids.h"
+#include "sheet_support.h"
 
 namespace {
 
@@ -41,6 +42,11 @@ struct Row {
     std::vector<double> floor, window, floorInit, windowInit;
 };
 
+// Only the windows whose name holds this text (a program argument), or all.
+std::string g_only;
+
+bool Wanted(const Row &row) { return g_only.empty() || std::string(row.pszName).find(g_only) != std::string::npos; }
+
 // Keeps one alternated pair; false with a message when either did not paint.
 bool Keep(Row &row, const Opening &f, const Opening &w) {
     if (f.dMs < 0 || w.dMs < 0) {
@@ -59,6 +65,7 @@ bool Keep(Row &row, const Opening &f, const Opening &w) {
 // machine falls on both alike.
 template <typename Floor, typename Window>
 bool Measure(Row &row, Floor floor, Window window, int runs = kRuns) {
+    if (!Wanted(row)) return true;
     for (int i = 0; i < runs; ++i) {
         Opening f, w;
         if (i % 2 == 0) {
@@ -113,6 +120,7 @@ HPROPSHEETPAGE AddFloorPage(HWND hSheet, HMODULE hPlugin) {
 
 // A page is made once per sheet: each round opens a fresh sheet.
 bool MeasurePage(bench::PluginEnv &env, Row &row, int runs) {
+    if (!Wanted(row)) return true;
     for (int i = 0; i < runs; ++i) {
         Session session(env.Sessions());
         if (!bench::OpenSheet(session, kTalix, SheetKind::Document)) return false;
@@ -214,6 +222,7 @@ int Run(bench::PluginEnv &env) {
     const Row *pWorst = nullptr;
     double worst = 0;
     for (const Row *pRow : {&copies, &hold, &secure, &accounting, &alerts, &about, &page}) {
+        if (pRow->window.empty()) continue;
         const double f = bench::Median(pRow->floor), w = bench::Median(pRow->window);
         std::printf("%-30s %10.3f %10.3f %6.2fx   of which WM_INITDIALOG on: %.3f / %.3f ms\n", pRow->pszName, f, w,
                     w / f, bench::Median(pRow->floorInit), bench::Median(pRow->windowInit));
@@ -223,18 +232,25 @@ int Run(bench::PluginEnv &env) {
         }
     }
     std::printf("dialogs: from the call that opens them to their first paint; page: WM_INITDIALOG to first paint\n");
-    const double unresolved = UnresolvedPageMs(env);
-    std::printf("page, port host name does not resolve (median of 3): %.3f ms (%.1fx its floor; the resolver "
-                "is waited for at most 1 s)\n",
-                unresolved, unresolved / bench::Median(page.floor));
+    if (!page.window.empty()) {
+        const double unresolved = UnresolvedPageMs(env);
+        std::printf("page, port host name does not resolve (median of 3): %.3f ms (%.1fx its floor; the resolver "
+                    "is waited for at most 1 s)\n",
+                    unresolved, unresolved / bench::Median(page.floor));
+    }
     bench::PrintPluginSize(hPlugin);
+    if (pWorst == nullptr) {
+        std::fprintf(stderr, "no window is named \"%s\"\n", g_only.c_str());
+        return 1;
+    }
     std::printf("worst ratio %.2f (%s)\n", worst, pWorst->pszName);
     return 0;
 }
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t **argv) {
+    for (const wchar_t *p = argc > 1 ? argv[1] : L""; *p != L'\0'; ++p) g_only += static_cast<char>(*p);
     bench::PluginEnv env;
     if (!env.Load()) return 1;
     const int rc = Run(env);
