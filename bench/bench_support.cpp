@@ -17,6 +17,10 @@ LRESULT CALLBACK WatchProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = CallWindowProcW(g_pfnWatchedProc, hWnd, uMsg, wParam, lParam);
     if (uMsg == WM_INITDIALOG && g_watched.dInitDone == 0) g_watched.dInitDone = NowMs();
     if (uMsg == WM_PAINT && g_watched.dPainted == 0 && g_watched.dInitStart != 0) {
+        g_watched.dOwnPainted = NowMs();
+        // The window's own WM_PAINT draws only its background: its controls
+        // paint afterwards, each on its own message. Ready is when they have.
+        RedrawWindow(hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         g_watched.dPainted = NowMs();
         if (!g_bWatchChild) EndDialog(hWnd, IDCANCEL);
     }
@@ -89,8 +93,9 @@ Opening TimePage(HWND hSheet, int index, HPROPSHEETPAGE hPage) {
     if (g_watched.hWnd != nullptr) UpdateWindow(g_watched.hWnd);
     Pump();
     DisarmWatch();
-    if (g_watched.dPainted == 0) return {-1, -1};
-    return {g_watched.dPainted - g_watched.dInitStart, g_watched.dInitDone - g_watched.dInitStart};
+    if (g_watched.dPainted == 0) return {-1, -1, -1};
+    return {g_watched.dPainted - g_watched.dInitStart, g_watched.dInitDone - g_watched.dInitStart,
+            g_watched.dOwnPainted - g_watched.dInitStart};
 }
 
 HANDLE PluginActCtx(HMODULE hPlugin) {

@@ -25,8 +25,8 @@ void Pump();
 // Wine each call is a round trip to the server, so the figures would mostly
 // count the hook. One watch at a time.
 // bChild: watch the next child dialog (a property page), else the next
-// top-level one (a modal dialog), which is ended with IDCANCEL as soon as
-// its first WM_PAINT has returned.
+// top-level one (a modal dialog), which is ended with IDCANCEL as soon as it
+// has painted.
 void ArmWatch(bool bChild);
 // Takes the hook away if no window was caught.
 void DisarmWatch();
@@ -36,15 +36,18 @@ struct WatchTimes {
     HWND hWnd;
     double dInitStart;  // WM_INITDIALOG reached the window
     double dInitDone;   // WM_INITDIALOG returned
-    double dPainted;    // the first WM_PAINT returned
+    double dOwnPainted; // its first WM_PAINT (the background) returned
+    double dPainted;    // ... and every control with something to draw has drawn it
 };
 WatchTimes Watched();
 
-// One opening: its time to the first paint (-1 when nothing painted) and
-// how much of it the window spent in WM_INITDIALOG.
+// One opening: its time until it and its controls have painted (-1 when
+// nothing painted), how much of it the window spent in WM_INITDIALOG, and
+// its time until its own first WM_PAINT (background only) had returned.
 struct Opening {
     double dMs;
     double dInitMs;
+    double dOwnPaintMs;
 };
 
 // Times fnOpen, which opens a modal dialog on this thread and returns when
@@ -57,13 +60,13 @@ Opening TimeModal(Fn fnOpen) {
     DisarmWatch();
     Pump();
     const WatchTimes w = Watched();
-    if (w.dPainted == 0) return {-1, -1};
-    return {w.dPainted - t0, w.dInitDone - w.dInitStart};
+    if (w.dPainted == 0) return {-1, -1, -1};
+    return {w.dPainted - t0, w.dInitDone - w.dInitStart, w.dOwnPainted - t0};
 }
 
 // Makes a page of the sheet current (by index, or by handle when hPage is
-// given) and times it from WM_INITDIALOG reaching it to the end of its first
-// WM_PAINT: what the page itself adds to what the sheet does anyway.
+// given) and times it from WM_INITDIALOG reaching it until it has painted:
+// what the page itself adds to what the sheet does anyway.
 Opening TimePage(HWND hSheet, int index, HPROPSHEETPAGE hPage);
 
 // The plug-in's activation context (its manifest, resource 2): the floors

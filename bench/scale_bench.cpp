@@ -156,7 +156,7 @@ bool MeasureAll(bench::PluginEnv &env, std::vector<Path> &paths) {
     const bool ok =
         InSheets(env, paths[2], 21, [](Session &session, std::vector<double> &times) {
             const int index = bench::PageIndex(session, L"Troubleshooting");
-            const bench::Opening o = index < 0 ? bench::Opening{-1, -1}
+            const bench::Opening o = index < 0 ? bench::Opening{-1, -1, -1}
                                                : bench::TimePage(session.SheetWindow(), index, nullptr);
             times.push_back(o.dMs);
             return o.dMs >= 0;

@@ -59,7 +59,7 @@ Opening PressButton(Session &session, const wchar_t *pszCaption) {
     POPTITEM pItem = nullptr;
     for (DWORD i = tree.DriverCount(); i < tree.Count(); ++i)
         if (tree.Caption(i) == pszCaption) pItem = &tree.Items()[i];
-    if (pItem == nullptr || pItem->pOptType == nullptr || pItem->pOptType->pOptParam == nullptr) return {-1, -1};
+    if (pItem == nullptr || pItem->pOptType == nullptr || pItem->pOptType->pOptParam == nullptr) return {-1, -1, -1};
     auto pfn = reinterpret_cast<_CPSUICALLBACK>(reinterpret_cast<void *>(pItem->pOptType->pOptParam[0].pData));
     CPSUICBPARAM cb = {};
     cb.cbSize = sizeof(cb);
