@@ -27,6 +27,7 @@ using namespace oemuihost;
 
 constexpr int kFactors[] = {1, 10, 100};
 constexpr int kSizes = 3;
+constexpr const wchar_t *kGrownFiles[] = {L"TLXEN.DAT", L"TLXC500.PPD", L"TLXC500u.INI"};
 
 struct Path {
     const char *pszName;
@@ -203,6 +204,10 @@ int Run(bench::PluginEnv &env) {
                                {"Troubleshooting page ready", {}},
                                {"Print and Hold ready", {}},
                                {"network library run", {}}};
+    double fileKb[kSizes][ARRAYSIZE(kGrownFiles)] = {};
+    for (int s = 0; s < kSizes; ++s)
+        for (size_t f = 0; f < ARRAYSIZE(kGrownFiles); ++f)
+            fileKb[s][f] = double(bench::FileBytes(variants[s].dir + kGrownFiles[f])) / 1024.0;
     ok = ok && MeasureAll(env, paths);
     for (int s = 0; s < kSizes; ++s) {
         bench::UninstallPrinter(PrinterName(s).c_str());
@@ -210,11 +215,13 @@ int Run(bench::PluginEnv &env) {
     }
     if (!ok) return 1;
 
-    std::printf("model sizes: string table +%d/+%d/+%d keys, PPD +%d/+%d/+%d options, INI +%d/+%d/+%d sections; "
-                "SNMP tables 10/100/1000 rows\n",
+    std::printf("model at 1x/10x/100x: string table +%d/+%d/+%d keys, PPD +%d/+%d/+%d options, model INI "
+                "+%d/+%d/+%d sections; SNMP tables of 10/100/1000 rows\n",
                 variants[0].nStringKeys, variants[1].nStringKeys, variants[2].nStringKeys, variants[0].nPpdOptions,
                 variants[1].nPpdOptions, variants[2].nPpdOptions, variants[0].nIniSections,
                 variants[1].nIniSections, variants[2].nIniSections);
+    for (size_t f = 0; f < ARRAYSIZE(kGrownFiles); ++f)
+        std::printf("  %-13ls %8.1f %8.1f %8.1f KB\n", kGrownFiles[f], fileKb[0][f], fileKb[1][f], fileKb[2][f]);
     std::printf("%-32s %10s %10s %10s %8s\n", "path (median ms)", "1x", "10x", "100x", "growth");
     const Path *pWorst = nullptr;
     double worst = 0;
