@@ -102,9 +102,10 @@ bool OpenDevMode(IPrintOemUI *pPlugin, HANDLE hPrinter, const std::wstring &prin
     OEMDMPARAM param = {};
     param.cbSize = sizeof(param);
     param.hPrinter = hPrinter;
-    HRESULT hr = CallDevMode(pPlugin, OEMDM_SIZE, &param, report, std::wstring());
+    // Without a UI plug-in the device mode has no plug-in block.
+    HRESULT hr = pPlugin != nullptr ? CallDevMode(pPlugin, OEMDM_SIZE, &param, report, std::wstring()) : S_OK;
     DWORD cbPlugin = param.cbBufSize;
-    if (FAILED(hr) || cbPlugin < sizeof(OEM_DMEXTRAHEADER) || cbPlugin > kMaxPluginBlock) {
+    if (pPlugin != nullptr && (FAILED(hr) || cbPlugin < sizeof(OEM_DMEXTRAHEADER) || cbPlugin > kMaxPluginBlock)) {
         report.Add(L"error", L"the plug-in gave no usable private block size (" + std::to_wstring(cbPlugin) +
                                  L" bytes); the session has no plug-in block");
         cbPlugin = 0;

@@ -7,6 +7,7 @@
 #include "host/driver_helper.h"
 #include "host/dumps.h"
 #include "host/plugin_host.h"
+#include "host/plugin_locator.h"
 #include "host/printer_install.h"
 #include "host/scenario_runner.h"
 #include "host/session.h"
@@ -36,20 +37,30 @@ int ShowSheet(const ShowOptions &options) {
     }
     int exitCode = kExitOk;
     {
+        // As a driver core: the plug-in the printer's driver names, if any.
+        PluginLocation location;
+        std::wstring error;
         PluginHost host;
-        if (!host.Load(options.dllPath)) {
-            PrintError(L"oemuihost: " + host.Error() + L"\n");
+        DriverHelper *pHelper = nullptr;
+        if (!ChoosePlugin(options.dllPath, printer, &location, &error)) {
+            report.Add(L"error", error);
             exitCode = kExitFailure;
         } else {
-            DriverHelper *pHelper = new DriverHelper(&report);
-            host.Publish(pHelper);
+            report.Add(L"plugin", DescribePluginLocation(location));
+            if (location.found && !host.Load(location.path)) {
+                report.Add(L"error", L"the UI plug-in cannot be loaded: " + host.Error());
+                exitCode = kExitFailure;
+            }
+        }
+        if (exitCode == kExitOk) {
+            pHelper = new DriverHelper(&report);
+            if (location.found) host.Publish(pHelper);
             SessionEnv env;
             env.pPlugin = host.Plugin();
             env.hPlugin = host.Module();
             env.pHelper = pHelper;
             env.pReport = &report;
             Session session(env);
-            std::wstring error;
             if (!session.Open(printer, options.properties ? SheetKind::Device : SheetKind::Document, true, &error) ||
                 !session.RunModal(options.screenshotPath, &error)) {
                 report.Add(L"error", error);
@@ -57,10 +68,12 @@ int ShowSheet(const ShowOptions &options) {
             }
             if (!options.properties && !session.DevMode().Empty())
                 report.Add(L"dump", L"resulting device mode", DescribeDevMode(session.DevMode()));
+        }
+        if (host.Module() != nullptr) {
             const HRESULT hrUnload = host.Unload();
             report.Add(L"call", L"DllCanUnloadNow after release -> " + Hex32(static_cast<unsigned long>(hrUnload)));
-            pHelper->Release();
         }
+        if (pHelper != nullptr) pHelper->Release();
     }
     Print(report.RenderText());
     if (temporary) {

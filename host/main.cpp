@@ -9,9 +9,12 @@
 #include "common/bounded_format.h"
 #include "common/handles.h"
 #include "host/devmode_report.h"
+#include "host/driver_install.h"
 #include "host/driver_devmode.h"
 #include "host/interactive.h"
+#include "host/lint.h"
 #include "host/plugin_host.h"
+#include "host/plugin_locator.h"
 #include "host/printer_install.h"
 #include "host/probe.h"
 #include "host/scenario.h"
@@ -23,16 +26,22 @@ namespace {
 int Usage() {
     PrintError(
         L"usage: oemuihost COMMAND [options]\n"
-        L"  info [--dll PATH]\n"
-        L"      load the plug-in, print its identification answers and a default private block\n"
+        L"  info [PRINTER] [--dll PATH]\n"
+        L"      load the plug-in (the one the printer's driver names), print its identification answers\n"
+        L"      and a default private block\n"
         L"  run SCENARIO [--json] [--printer NAME] [--keep] [--dll PATH]\n"
         L"      play a scenario file and print the report (exit 2: a step is wrong)\n"
         L"  show MODEL-DIR|PRINTER [--properties] [--screenshot FILE.bmp] [--dll PATH]\n"
         L"      open a real property sheet; OK prints the resulting device mode\n"
-        L"  install MODEL-DIR [--name NAME] [--port PORT]\n"
-        L"  uninstall NAME\n"
+        L"  package OUT-DIR MODEL-DIR... [--dll PATH] [--netlib PATH]\n"
+        L"      write a driver package (INF, model files, plug-in, network library) per model folder\n"
+        L"  install PACKAGE-DIR|INF|MODEL-DIR [--model NAME] [--name PRINTER] [--port PORT]\n"
+        L"      install a driver from its INF and add a printer (a model folder is packaged first)\n"
+        L"  uninstall NAME [--dll PATH]\n"
         L"  probe PORT|ADDRESS [--settings INI] [--community C] [--udp-port N] [--timeout MS] [--retries N]\n"
-        L"      show what the SNMP network library reads from the printer and the record it would return\n");
+        L"      show what the SNMP network library reads from the printer and the record it would return\n"
+        L"  lint MODEL-DIR [--json] [--werror] [--dll PATH]\n"
+        L"      check a model's files as the plug-in will read them (exit 1: errors, 2: cannot run)\n");
     return 2;
 }
 
@@ -93,6 +102,18 @@ int RunInfo(const std::wstring &dllPath) {
     return 0;
 }
 
+// What a driver core would load for the printer, then "info" on it.
+int InfoOnPrinter(const std::wstring &printer, const std::wstring &dllOverride) {
+    PluginLocation location;
+    std::wstring error;
+    if (!ChoosePlugin(dllOverride, printer, &location, &error)) {
+        PrintError(L"oemuihost: " + error + L"\n");
+        return kExitFailure;
+    }
+    Print(DescribePluginLocation(location) + L"\n");
+    return location.found ? RunInfo(location.path) : kExitOk;
+}
+
 int RunCommand(const std::wstring &path, const RunOptions &options, bool json) {
     Scenario scenario;
     std::wstring error;
@@ -111,20 +132,6 @@ int RunCommand(const std::wstring &path, const RunOptions &options, bool json) {
     return exitCode;
 }
 
-int InstallCommand(const std::wstring &dir, const std::wstring &name, const std::wstring &port) {
-    const std::wstring folder = ResolveModelDirectory(dir);
-    InstalledPrinter installed;
-    std::wstring error;
-    if (!InstallModelPrinter(folder, name.empty() ? TemporaryPrinterName(folder) : name, port, std::wstring(),
-                             &installed, &error)) {
-        PrintError(L"oemuihost: the model " + folder + L" cannot be installed: " + error + L"\n");
-        return kExitFailure;
-    }
-    Print(L"installed printer \"" + installed.printerName + L"\" with driver \"" + installed.driverName +
-          L"\", data file " + installed.dataFile + L"\n");
-    return kExitOk;
-}
-
 // Removes a printer and its driver the way the print system does: the
 // driver core tells the plug-in that the driver is deleted first, and the
 // emulator forgets the device mode it stored for the printer.
@@ -141,8 +148,12 @@ int UninstallCommand(const std::wstring &printerName, const std::wstring &dllPat
         }
         printer.reset();
     }
+    // The plug-in the driver names hears of its deletion (--dll: another build).
+    PluginLocation location;
+    std::wstring error;
+    if (!ChoosePlugin(dllPath, printerName, &location, &error)) location.found = false;
     PluginHost host;
-    if (host.Load(dllPath)) {
+    if (location.found && host.Load(location.path)) {
         DRIVER_INFO_3W info = {};
         info.cVersion = 3;
         info.pName = const_cast<LPWSTR>(driverName.c_str());
@@ -172,17 +183,25 @@ int wmain(int argc, wchar_t **argv) {
     RunOptions run;
     ShowOptions show;
     bool json = false;
-    std::wstring name, port;
+    std::wstring name, port, infModel, netlibPath;
+    bool dllGiven = false;
     ProbeOptions probe;
+    LintOptions lint;
     for (int i = 2; i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (arg == L"--dll" && hasValue)
-            dllPath = argv[++i];
+            dllPath = argv[++i], dllGiven = true;
+        else if (arg == L"--model" && hasValue)
+            infModel = argv[++i];
+        else if (arg == L"--netlib" && hasValue)
+            netlibPath = argv[++i];
         else if (arg == L"--json")
             json = true;
         else if (arg == L"--printer" && hasValue)
             run.printerOverride = argv[++i];
+        else if (arg == L"--werror")
+            lint.werror = true;
         else if (arg == L"--keep")
             run.keepPrinters = true;
         else if (arg == L"--properties")
@@ -208,21 +227,30 @@ int wmain(int argc, wchar_t **argv) {
         else
             return Usage();
     }
-    if (command == L"info" && positional.empty()) return RunInfo(dllPath);
+    if (command == L"info" && positional.size() <= 1)
+        return positional.empty() ? RunInfo(dllPath) : InfoOnPrinter(positional[0], dllGiven ? dllPath : L"");
     if (command == L"run" && positional.size() == 1) {
-        run.dllPath = dllPath;
+        run.dllPath = dllGiven ? dllPath : std::wstring();
         return RunCommand(positional[0], run, json);
     }
     if (command == L"show" && positional.size() == 1) {
-        show.dllPath = dllPath;
+        show.dllPath = dllGiven ? dllPath : std::wstring();
         show.target = positional[0];
         return ShowSheet(show);
     }
-    if (command == L"install" && positional.size() == 1) return InstallCommand(positional[0], name, port);
-    if (command == L"uninstall" && positional.size() == 1) return UninstallCommand(positional[0], dllPath);
+    if (command == L"package") return PackageCommand(positional, dllGiven ? dllPath : std::wstring(), netlibPath);
+    if (command == L"install" && positional.size() == 1) return InstallCommand({positional[0], infModel, name, port});
+    if (command == L"uninstall" && positional.size() == 1)
+        return UninstallCommand(positional[0], dllGiven ? dllPath : std::wstring());
     if (command == L"probe" && positional.size() == 1) {
         probe.target = positional[0];
         return RunProbe(probe);
+    }
+    if (command == L"lint" && positional.size() == 1) {
+        lint.target = positional[0];
+        lint.dllPath = dllPath;
+        lint.json = json;
+        return RunLint(lint);
     }
     return Usage();
 }

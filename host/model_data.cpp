@@ -179,7 +179,9 @@ void ParsePpd(const std::vector<std::string> &lines, ModelData &data) {
     std::string defaultKeyword;
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string raw = lines[i];
-        // Skip the continuation lines of a multi-line quoted value.
+        // The continuation lines of a multi-line quoted value are skipped
+        // whatever they hold (statements, comments, *End): a quoted value has
+        // no quote inside, so the first quote ends it.
         if (inQuote) {
             if (raw.find('"') != std::string::npos) inQuote = false;
             continue;
@@ -188,13 +190,16 @@ void ParsePpd(const std::vector<std::string> &lines, ModelData &data) {
         // A comment is a comment whatever it holds: a stray quote in one must
         // not open a value that swallows the statements after it.
         if (line.empty() || StartsWith(line, "*%")) continue;
-        {
+        // Keywords and translation strings hold no colon, so the first one
+        // starts the value. Only the value's quotes count: a translation
+        // string may hold one ("Ledger (11 x 17\")").
+        const size_t colon = line.find(':');
+        if (colon != std::string::npos) {
             size_t quotes = 0;
-            for (char c : line) quotes += (c == '"');
+            for (size_t c = colon + 1; c < line.size(); ++c) quotes += (line[c] == '"');
             inQuote = (quotes % 2) == 1;
         }
         if (line[0] != '*') continue;
-        const size_t colon = line.find(':');
         const std::string head = colon == std::string::npos ? line : Trim(line.substr(0, colon));
         const std::string value = colon == std::string::npos ? std::string() : Trim(line.substr(colon + 1));
         // The main keyword ends at the first blank or colon; for *OpenUI the
@@ -242,10 +247,13 @@ void ParsePpd(const std::vector<std::string> &lines, ModelData &data) {
         } else if (inUi) {
             ModelFeature &f = data.features.back();
             const std::string defaultHead = "*Default" + f.keyword;
-            const std::string optionHead = "*" + f.keyword + " ";
+            // Main keyword and option keyword may be separated by any blanks,
+            // tabs included.
+            const std::string optionHead = "*" + f.keyword;
             if (head == defaultHead) {
                 defaultKeyword = value;
-            } else if (StartsWith(head, optionHead.c_str())) {
+            } else if (StartsWith(head, optionHead.c_str()) && head.size() > optionHead.size() &&
+                       (head[optionHead.size()] == ' ' || head[optionHead.size()] == '\t')) {
                 const std::string rest = Trim(head.substr(optionHead.size()));
                 const size_t slash = rest.find('/');
                 const std::string optionKeyword = Trim(rest.substr(0, slash));

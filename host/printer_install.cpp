@@ -5,6 +5,7 @@
 
 #include <winspool.h>
 
+#include "host/driver_package.h"
 #include "host/plugin_host.h"
 
 namespace oemuihost {
@@ -15,52 +16,15 @@ namespace {
 // what the tests load, so the driver behind the printer never runs.
 constexpr wchar_t kStandInDriver[] = L"wineps.drv";
 constexpr wchar_t kDefaultPort[] = L"FILE:";
+constexpr wchar_t kPluginName[] = L"OEMUI.DLL";
 constexpr wchar_t kPortsKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 
 std::wstring LastErrorText(const wchar_t *pszWhat) {
     return std::wstring(pszWhat) + L" failed, error " + HexCode(GetLastError());
 }
 
-std::wstring WithBackslash(std::wstring path) {
-    if (!path.empty() && path.back() != L'\\') path += L'\\';
-    return path;
-}
-
-// Wine maps the Unix root to drive Z:.
-std::wstring ToWindowsPath(std::wstring path) {
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    if (!path.empty() && path[0] == L'\\' && (path.size() < 2 || path[1] != L'\\')) path = L"Z:" + path;
-    return path;
-}
-
-std::wstring FileName(const std::wstring &path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-bool HasDataFileExtension(const std::wstring &name) {
-    const size_t dot = name.find_last_of(L'.');
-    if (dot == std::wstring::npos) return false;
-    std::wstring ext = name.substr(dot);
-    for (wchar_t &c : ext) c = static_cast<wchar_t>(std::towupper(c));
-    return ext == L".GPD" || ext == L".PPD";
-}
-
 bool SameFile(const std::wstring &a, const std::wstring &b) {
     return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
-}
-
-std::vector<std::wstring> FilesOf(const std::wstring &dir) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE hFind = FindFirstFileW((dir + L"*").c_str(), &fd);
-    if (hFind == INVALID_HANDLE_VALUE) return names;
-    do {
-        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(fd.cFileName);
-    } while (FindNextFileW(hFind, &fd));
-    FindClose(hFind);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::wstring DriverFilesDirectory() {
@@ -122,59 +86,92 @@ std::wstring SampleModelsDirectory() {
 #endif
 }
 
-bool InstallModelPrinter(const std::wstring &modelDir, const std::wstring &printerName,
-                         const std::wstring &portName, const std::wstring &driverName,
-                         InstalledPrinter *pInstalled, std::wstring *pError) {
+namespace {
+
+bool SameBytes(const std::wstring &a, const std::wstring &b) {
+    std::string x, y;
+    return ReadWholeFile(a, &x) && ReadWholeFile(b, &y) && x == y;
+}
+
+// Files of a failed installation go unless another driver lists them.
+void RemoveUnshared(const std::vector<std::wstring> &files) {
+    DWORD count = 0;
+    std::vector<BYTE> drivers = EnumDrivers3(&count);
+    const auto *pDrivers = reinterpret_cast<const DRIVER_INFO_3W *>(drivers.data());
+    for (const std::wstring &file : files) {
+        bool shared = false;
+        for (DWORD i = 0; i < count && !shared; ++i)
+            for (const std::wstring &other : ModelFilesOf(pDrivers[i])) shared = shared || SameFile(other, file);
+        if (!shared) DeleteFileW(file.c_str());
+    }
+}
+
+bool DriverExists(const std::wstring &driver) {
+    DWORD count = 0;
+    std::vector<BYTE> drivers = EnumDrivers3(&count);
+    const auto *pDrivers = reinterpret_cast<const DRIVER_INFO_3W *>(drivers.data());
+    for (DWORD i = 0; i < count; ++i)
+        if (pDrivers[i].pName != nullptr && driver == pDrivers[i].pName) return true;
+    return false;
+}
+
+}  // namespace
+
+bool PrinterExists(const std::wstring &printerName) {
+    HANDLE hPrinter = nullptr;
+    if (!OpenPrinterW(const_cast<LPWSTR>(printerName.c_str()), &hPrinter, nullptr)) return false;
+    ClosePrinter(hPrinter);
+    return true;
+}
+
+bool InstallDriverFiles(const DriverFileSet &set, const std::wstring &printerName, const std::wstring &portName,
+                        InstalledPrinter *pInstalled, std::wstring *pError) {
     std::wstring error;
     auto fail = [&](const std::wstring &text) {
         if (pError != nullptr) *pError = text;
         return false;
     };
-    const std::wstring source = WithBackslash(ToWindowsPath(modelDir));
-    const std::wstring driver = driverName.empty() ? printerName : driverName;
     const std::wstring port = portName.empty() ? kDefaultPort : portName;
     if (printerName.empty()) return fail(L"no printer name");
-
-    const std::vector<std::wstring> names = FilesOf(source);
-    std::wstring dataName;
-    for (const std::wstring &name : names) {
-        if (!HasDataFileExtension(name)) continue;
-        if (!dataName.empty()) return fail(L"more than one driver data file in " + source);
-        dataName = name;
-    }
-    if (dataName.empty()) return fail(L"no .GPD or .PPD file in " + source);
-
+    if (set.names.size() != set.sources.size()) return fail(L"files and sources differ in number");
     const std::wstring target = DriverFilesDirectory();
     if (target.empty()) return fail(LastErrorText(L"GetPrinterDriverDirectoryW"));
     CreateDirectoryW(target.c_str(), nullptr);
-
-    // Leftovers of an earlier run would make AddPrinterW fail.
-    UninstallModelPrinter(printerName, driver);
+    const bool driverExisted = DriverExists(set.driverName);
 
     // The spooler records dependent files but does not copy them: copy the
-    // whole set ourselves.
+    // whole set ourselves. A file that is already there with the same bytes
+    // stays (it may be a module some process has loaded).
     InstalledPrinter installed;
     installed.printerName = printerName;
-    installed.driverName = driver;
+    installed.driverName = set.driverName;
+    std::vector<std::wstring> written;
     std::wstring dependents;
-    for (const std::wstring &name : names) {
-        const std::wstring to = target + name;
-        if (!CopyFileW((source + name).c_str(), to.c_str(), FALSE)) {
-            error = LastErrorText((L"copying " + name).c_str());
-            for (const std::wstring &copied : installed.copiedFiles) DeleteFileW(copied.c_str());
-            return fail(error);
+    for (size_t i = 0; i < set.names.size(); ++i) {
+        const std::wstring to = target + set.names[i];
+        if (!SameBytes(set.sources[i], to)) {
+            if (!CopyFileW(set.sources[i].c_str(), to.c_str(), FALSE)) {
+                error = LastErrorText((L"copying " + set.names[i] + L" into " + target).c_str());
+                RemoveUnshared(written);
+                return fail(error);
+            }
+            written.push_back(to);
         }
         installed.copiedFiles.push_back(to);
-        if (name == dataName)
+        if (SameFile(set.names[i], set.dataFile))
             installed.dataFile = to;
         else
-            dependents += name + L'\0';
+            dependents += set.names[i] + L'\0';
     }
     dependents += L'\0';
+    if (installed.dataFile.empty()) {
+        RemoveUnshared(written);
+        return fail(L"the data file " + set.dataFile + L" is not among the files");
+    }
 
     DRIVER_INFO_3W di = {};
     di.cVersion = 3;
-    di.pName = const_cast<LPWSTR>(driver.c_str());
+    di.pName = const_cast<LPWSTR>(set.driverName.c_str());
     di.pDriverPath = const_cast<LPWSTR>(kStandInDriver);
     di.pConfigFile = const_cast<LPWSTR>(kStandInDriver);
     di.pDataFile = const_cast<LPWSTR>(installed.dataFile.c_str());
@@ -182,14 +179,14 @@ bool InstallModelPrinter(const std::wstring &modelDir, const std::wstring &print
     di.pDefaultDataType = const_cast<LPWSTR>(L"RAW");
     if (!AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE *>(&di), APD_COPY_NEW_FILES)) {
         error = LastErrorText(L"AddPrinterDriverExW");
-        for (const std::wstring &copied : installed.copiedFiles) DeleteFileW(copied.c_str());
+        RemoveUnshared(written);
         return fail(error);
     }
 
     PRINTER_INFO_2W pi = {};
     pi.pPrinterName = const_cast<LPWSTR>(printerName.c_str());
     pi.pPortName = const_cast<LPWSTR>(port.c_str());
-    pi.pDriverName = const_cast<LPWSTR>(driver.c_str());
+    pi.pDriverName = const_cast<LPWSTR>(set.driverName.c_str());
     pi.pPrintProcessor = const_cast<LPWSTR>(L"winprint");
     pi.pDatatype = const_cast<LPWSTR>(L"RAW");
     HANDLE hPrinter = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE *>(&pi));
@@ -197,12 +194,48 @@ bool InstallModelPrinter(const std::wstring &modelDir, const std::wstring &print
         hPrinter = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE *>(&pi));
     if (hPrinter == nullptr) {
         error = LastErrorText(L"AddPrinterW");
-        UninstallModelPrinter(printerName, driver);
+        if (!driverExisted) DeletePrinterDriverW(nullptr, nullptr, const_cast<LPWSTR>(set.driverName.c_str()));
+        RemoveUnshared(written);
         return fail(error);
     }
     ClosePrinter(hPrinter);
     if (pInstalled != nullptr) *pInstalled = installed;
     return true;
+}
+
+bool InstallModelPrinter(const std::wstring &modelDir, const std::wstring &printerName,
+                         const std::wstring &portName, const std::wstring &driverName,
+                         InstalledPrinter *pInstalled, std::wstring *pError) {
+    auto fail = [&](const std::wstring &text) {
+        if (pError != nullptr) *pError = text;
+        return false;
+    };
+    const std::wstring source = WithBackslash(ToWindowsPath(modelDir));
+    DriverFileSet set;
+    set.driverName = driverName.empty() ? printerName : driverName;
+    if (printerName.empty()) return fail(L"no printer name");
+    for (const std::wstring &name : FilesOf(source)) {
+        set.names.push_back(name);
+        set.sources.push_back(source + name);
+        if (!HasDataFileExtension(name)) continue;
+        if (!set.dataFile.empty()) return fail(L"more than one driver data file in " + source);
+        set.dataFile = name;
+    }
+    if (set.dataFile.empty()) return fail(L"no .GPD or .PPD file in " + source);
+    // The plug-in the model INI names, and the network library beside it,
+    // come from the build the emulator belongs to: the stand-in library.
+    for (const std::wstring &module : {std::wstring(kPluginName), NetworkLibraryName(kPluginName)}) {
+        const std::wstring path = ExecutableDirectory() + module;
+        bool listed = GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+        for (const std::wstring &name : set.names) listed = listed || SameFile(name, module);
+        if (listed) continue;
+        set.names.push_back(module);
+        set.sources.push_back(path);
+    }
+
+    // Leftovers of an earlier run would make AddPrinterW fail.
+    UninstallModelPrinter(printerName, set.driverName);
+    return InstallDriverFiles(set, printerName, portName, pInstalled, pError);
 }
 
 bool UninstallModelPrinter(const std::wstring &printerName, const std::wstring &driverName) {
@@ -230,7 +263,7 @@ bool UninstallModelPrinter(const std::wstring &printerName, const std::wstring &
     std::vector<BYTE> after = EnumDrivers3(&count);
     const auto *pAfter = reinterpret_cast<const DRIVER_INFO_3W *>(after.data());
     for (const std::wstring &file : files) {
-        bool shared = SameFile(FileName(file), kStandInDriver);
+        bool shared = SameFile(FileNameOf(file), kStandInDriver);
         for (DWORD i = 0; i < count && !shared; ++i) {
             for (const std::wstring &other : ModelFilesOf(pAfter[i])) shared = shared || SameFile(other, file);
         }

@@ -20,9 +20,29 @@ struct InstalledPrinter {
     std::vector<std::wstring> copiedFiles;
 };
 
+// A driver's files: each file's name in the driver folder and where it comes
+// from; the data file is one of them, every other one a dependent file.
+struct DriverFileSet {
+    std::wstring driverName;
+    std::wstring dataFile;
+    std::vector<std::wstring> names;
+    std::vector<std::wstring> sources;
+};
+
+// Copies the files into the printer-driver directory, adds the driver and a
+// printer on the port (FILE: when empty). On failure nothing of it is left:
+// no printer, no driver it added, no file that no other driver lists.
+bool InstallDriverFiles(const DriverFileSet &set, const std::wstring &printerName, const std::wstring &portName,
+                        InstalledPrinter *pInstalled, std::wstring *pError);
+
+bool PrinterExists(const std::wstring &printerName);
+
 // modelDir: a folder of models/ (a Windows path, or a Unix path under Wine's
 // Z: drive). The data file is the folder's one .GPD or .PPD file. Empty
-// driverName means the printer name. Returns false and fills *pError on failure.
+// driverName means the printer name. The build's plug-in and the stand-in
+// network library beside the emulator go into the driver folder too, so the
+// plug-in the model INI names is there. Returns false and fills *pError on
+// failure.
 bool InstallModelPrinter(const std::wstring &modelDir, const std::wstring &printerName,
                          const std::wstring &portName, const std::wstring &driverName,
                          InstalledPrinter *pInstalled, std::wstring *pError);

@@ -16,7 +16,7 @@ using ReportFields = std::vector<std::pair<std::wstring, std::wstring>>;
 
 struct ReportEntry {
     int line = 0;          // scenario line being executed, 0 outside a scenario
-    std::wstring kind;     // step, call, helper, sheet, callback, messagebox, dialog, dump, warning, error
+    std::wstring kind;     // step, plugin, call, helper, sheet, callback, messagebox, dialog, dump, warning, error
     std::wstring text;
     ReportFields fields;   // dumps carry their values here
 };

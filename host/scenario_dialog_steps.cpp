@@ -24,7 +24,7 @@ void ScenarioRunner::DriveDialog(HWND hDlg) {
         return;
     }
     int id = 0;
-    if (m_answers->TakeDialogAnswer(&id)) {
+    if (m_answers && m_answers->TakeDialogAnswer(&id)) {
         m_report.Add(L"dialog", L"\"" + title + L"\" -> " + AnswerName(id));
         SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hDlg, id)));
         if (DialogAlive(hDlg)) EndDialog(hDlg, id);

@@ -39,6 +39,7 @@ bool ScenarioRunner::Screenshot(const std::wstring &path, std::wstring *pError) 
 
 bool ScenarioRunner::Dump(const std::wstring &what, std::wstring *pError) {
     if (Is(what, L"job")) {
+        if (!NeedPlugin(pError)) return false;
         ReportFields fields;
         for (const CapturedDocument &doc : m_jobs->TakeDocuments()) {
             fields.emplace_back(L"document", L"\"" + doc.name + L"\" " + doc.dataType +

@@ -2,6 +2,7 @@
 // printer named), a sheet opened and closed, the stand-in network
 // library's answers for the printer's port; where model folders are found
 // and what their temporary printers are called.
+#include "host/plugin_locator.h"
 #include "host/scenario_runner_impl.h"
 #include "host/word_match.h"
 
@@ -21,7 +22,48 @@ bool ScenarioRunner::UsePrinter(const ScenarioStep &step, std::wstring *pError) 
         m_printer = step.args[0];
         return true;
     }
+    if (step.line == m_preinstalledLine) {
+        m_report.Add(L"sheet", L"\"" + m_printer + L"\" was installed before the plug-in was loaded");
+        return true;
+    }
     return InstallModel(step.args, pError);
+}
+
+// As a driver core finds it: the plug-in the driver of the run's printer
+// names in [OEMFiles] of its INIs. The printer is the one --printer names,
+// else the first printer or model step's; a model is installed now for
+// that. --dll loads another build instead.
+bool ScenarioRunner::ChooseRunPlugin(const Scenario &scenario) {
+    if (!m_options.dllPath.empty()) return true;
+    const ScenarioStep *pFirst = nullptr;
+    for (const ScenarioStep &step : scenario.steps)
+        if (pFirst == nullptr && (step.kind == StepKind::Model || step.kind == StepKind::Printer)) pFirst = &step;
+    std::wstring printer = m_options.printerOverride, error;
+    if (printer.empty() && pFirst != nullptr && pFirst->kind == StepKind::Printer) printer = pFirst->args[0];
+    if (printer.empty() && pFirst != nullptr) {
+        m_report.SetLine(pFirst->line);
+        if (!InstallModel(pFirst->args, &error)) {
+            m_report.Add(L"error", L"line " + std::to_wstring(pFirst->line) + L": " + error);
+            return false;
+        }
+        m_report.SetLine(0);
+        m_preinstalledLine = pFirst->line;
+        printer = m_printer;
+    }
+    if (printer.empty()) {
+        m_dllPath = ExecutableDirectory() + L"OEMUI.DLL";
+        m_report.Add(L"plugin", L"no printer in the scenario: the emulator's own UI plug-in " + m_dllPath);
+    } else {
+        PluginLocation location;
+        if (!LocatePrinterPlugin(printer, &location, &error)) {
+            m_report.Add(L"error", L"the UI plug-in of \"" + printer + L"\" cannot be found: " + error);
+            return false;
+        }
+        m_report.Add(L"plugin", DescribePluginLocation(location));
+        m_dllPath = location.found ? location.path : std::wstring();
+    }
+    m_seeding.UsePlugin(m_dllPath);
+    return true;
 }
 
 bool ScenarioRunner::InstallModel(const std::vector<std::wstring> &args, std::wstring *pError) {
@@ -63,7 +105,7 @@ bool ScenarioRunner::OpenSheet(const std::wstring &which, std::wstring *pError) 
         *pError = L"no printer yet (use model or printer first)";
         return false;
     }
-    if (m_jobs->Port().empty() || m_jobs->Printer() != m_printer) {
+    if (m_jobs && (m_jobs->Port().empty() || m_jobs->Printer() != m_printer)) {
         std::wstring why;
         if (!m_jobs->Attach(m_printer, &why)) m_report.Add(L"warning", why + L"; print jobs are not captured");
     }
@@ -96,7 +138,7 @@ bool ScenarioRunner::SetNetworkAnswer(const std::wstring &key, const std::wstrin
         *pError = L"the port of \"" + m_printer + L"\" cannot be read";
         return false;
     }
-    const std::wstring &dll = m_options.dllPath;
+    const std::wstring &dll = m_dllPath;
     if (dll.size() < 5) {
         *pError = L"the plug-in path is too short to name its network library";
         return false;

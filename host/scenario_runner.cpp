@@ -11,9 +11,33 @@
 namespace oemuihost {
 
 int ScenarioRunner::Run(const Scenario &scenario) {
-    if (!m_host.Load(m_options.dllPath)) {
-        m_report.Add(L"error", L"the plug-in cannot be loaded: " + m_host.Error());
+    if (!ChooseRunPlugin(scenario)) {
+        Cleanup();
         return kExitFailure;
+    }
+    if (!m_dllPath.empty() && !LoadPlugin()) {
+        Cleanup();
+        return kExitFailure;
+    }
+    // The core's helper serves its own page even without a plug-in.
+    if (m_pHelper == nullptr) m_pHelper = new DriverHelper(&m_report);
+    m_pSteps = &scenario.steps;
+    m_next = 0;
+    m_failed = false;
+    m_watcher.Start(&ScenarioRunner::OnDialog, this, &OpenSheetWindow);
+    RunSteps();
+    m_watcher.Stop();
+    m_report.SetLine(0);
+    Cleanup();
+    return m_failed ? kExitScenarioError : kExitOk;
+}
+
+// The plug-in loaded and published, its imports replaced so the run sees
+// and answers its message boxes, help, shell and print jobs.
+bool ScenarioRunner::LoadPlugin() {
+    if (!m_host.Load(m_dllPath)) {
+        m_report.Add(L"error", L"the plug-in cannot be loaded: " + m_host.Error());
+        return false;
     }
     m_report.Add(L"call", L"DllGetClassObject, CreateInstance(IPrintOemUI) -> S_OK");
     SetActiveCallLog(&m_log);
@@ -32,16 +56,7 @@ int ScenarioRunner::Run(const Scenario &scenario) {
     if (!m_answers->Patched())
         m_report.Add(L"warning", L"the plug-in does not import MessageBoxW; message boxes cannot be answered");
     m_answers->SetLive(true);
-
-    m_pSteps = &scenario.steps;
-    m_next = 0;
-    m_failed = false;
-    m_watcher.Start(&ScenarioRunner::OnDialog, this, &OpenSheetWindow);
-    RunSteps();
-    m_watcher.Stop();
-    m_report.SetLine(0);
-    Cleanup();
-    return m_failed ? kExitScenarioError : kExitOk;
+    return true;
 }
 
 void ScenarioRunner::Fail(int line, const std::wstring &error) {
@@ -78,7 +93,7 @@ void ScenarioRunner::RunSteps() {
         std::wstring error;
         const bool ok = Step(WithPrinterName(step, m_printer), &error);
         if (m_failed) return;  // a dialog this step opened failed and said why
-        const int unanswered = m_answers->TakeUnanswered();
+        const int unanswered = m_answers ? m_answers->TakeUnanswered() : 0;
         if (ok && unanswered > 0)
             error = std::to_wstring(unanswered) + L" message box(es) of the plug-in had no fitting answer";
         if (!ok || unanswered > 0) {
@@ -103,6 +118,12 @@ StepContext ScenarioRunner::Context() const {
     return ctx;
 }
 
+bool ScenarioRunner::NeedPlugin(std::wstring *pError) const {
+    if (m_host.Plugin() != nullptr) return true;
+    *pError = L"the printer's driver names no UI plug-in: nothing to answer or patch";
+    return false;
+}
+
 bool ScenarioRunner::NeedSession(std::wstring *pError) const {
     if (m_session && m_session->IsOpen()) return true;
     *pError = L"no sheet is open (use open preferences|properties first)";
@@ -122,6 +143,7 @@ bool ScenarioRunner::Step(const ScenarioStep &step, std::wstring *pError) {
     case StepKind::Press:
         return NeedSession(pError) && m_session->Press(a[0], pError);
     case StepKind::Answer:
+        if (!NeedPlugin(pError)) return false;
         if (a.size() == 2 && lstrcmpiW(a[0].c_str(), L"shell") == 0)
             m_effects->QueueShellResult(_wtoi(a[1].c_str()));
         else if (a.size() == 2)
@@ -155,6 +177,7 @@ bool ScenarioRunner::Step(const ScenarioStep &step, std::wstring *pError) {
     case StepKind::Seed:
         return m_seeding.Seed(a, Context(), pError);
     case StepKind::Language: {
+        if (!NeedPlugin(pError)) return false;
         const bool system = lstrcmpiW(a[0].c_str(), L"system") == 0;
         m_effects->SetLanguage(system, ParseLangId(a[1]));
         m_report.Add(L"sheet", std::wstring(system ? L"system" : L"user") + L" language is now " +

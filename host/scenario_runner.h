@@ -15,7 +15,7 @@ constexpr int kExitFailure = 1;        // the plug-in or a printer could not be 
 constexpr int kExitScenarioError = 2;  // a step that is wrong or makes no sense
 
 struct RunOptions {
-    std::wstring dllPath;
+    std::wstring dllPath;          // empty: the plug-in the printer's driver names ([OEMFiles])
     std::wstring printerOverride;  // use this printer; "model" steps install nothing
     bool keepPrinters = false;     // leave the temporary printers installed
 };

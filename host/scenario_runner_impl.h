@@ -31,7 +31,8 @@ constexpr wchar_t kUserKeyPrefix[] = L"Software\\Qvprint\\";
 class ScenarioRunner {
 public:
     ScenarioRunner(const RunOptions &options, Report &report)
-        : m_options(options), m_report(report), m_log(&report), m_seeding(options.dllPath) {}
+        : m_options(options), m_dllPath(options.dllPath), m_report(report), m_log(&report),
+          m_seeding(options.dllPath) {}
     int Run(const Scenario &scenario);
 
 private:
@@ -47,8 +48,11 @@ private:
     bool Screenshot(const std::wstring &path, std::wstring *pError);
     StepContext Context() const;
     bool NeedSession(std::wstring *pError) const;
+    bool NeedPlugin(std::wstring *pError) const;
     bool Dump(const std::wstring &what, std::wstring *pError);
     bool UsePrinter(const ScenarioStep &step, std::wstring *pError);
+    bool ChooseRunPlugin(const Scenario &scenario);
+    bool LoadPlugin();
     bool InstallModel(const std::vector<std::wstring> &args, std::wstring *pError);
     bool OpenSheet(const std::wstring &which, std::wstring *pError);
     bool SetNetworkAnswer(const std::wstring &key, const std::wstring &value, std::wstring *pError);
@@ -56,6 +60,8 @@ private:
     void Cleanup();
 
     const RunOptions &m_options;
+    std::wstring m_dllPath;          // the plug-in the run loads; empty: the driver names none
+    int m_preinstalledLine = -1;     // the model step installed before the plug-in was chosen
     Report &m_report;
     PluginHost m_host;
     DriverHelper *m_pHelper = nullptr;

@@ -112,7 +112,10 @@ bool ParseSeedValue(const std::wstring &typeWord, const std::wstring &value, DWO
     return true;
 }
 
-Seeding::Seeding(const std::wstring &pluginPath) {
+Seeding::Seeding(const std::wstring &pluginPath) { UsePlugin(pluginPath); }
+
+void Seeding::UsePlugin(const std::wstring &pluginPath) {
+    m_netLib.clear();
     if (pluginPath.size() >= 5) m_netLib = pluginPath.substr(0, pluginPath.size() - 5) + L"N.DLL";
     // A run that was stopped may have left the library set aside.
     RestoreNetLib();

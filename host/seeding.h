@@ -26,6 +26,8 @@ class Seeding {
 public:
     // pluginPath: the plug-in DLL; its network library sits beside it.
     explicit Seeding(const std::wstring &pluginPath);
+    // The plug-in the run loads, once it is known (from the printer's driver).
+    void UsePlugin(const std::wstring &pluginPath);
     ~Seeding() { Undo(); }
     Seeding(const Seeding &) = delete;
     Seeding &operator=(const Seeding &) = delete;

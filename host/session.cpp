@@ -108,9 +108,11 @@ bool Session::Open(const std::wstring &printerName, SheetKind kind, bool modal, 
     const DWORD dwMode = document ? OEMCUIP_DOCPROP : OEMCUIP_PRNPROP;
     const std::wstring modeName = document ? L"OEMCUIP_DOCPROP" : L"OEMCUIP_PRNPROP";
     SetLastError(0);
-    HRESULT hr = m_env.pPlugin->CommonUIProp(dwMode, &m_cuip);
-    report.AddCall(L"CommonUIProp(" + modeName + L", pOEMOptItems null)", hr, GetLastError(),
-                   L"cOEMOptItems " + std::to_wstring(m_cuip.cOEMOptItems));
+    // A driver that names no UI plug-in: the core's own items and page only.
+    HRESULT hr = m_env.pPlugin != nullptr ? m_env.pPlugin->CommonUIProp(dwMode, &m_cuip) : S_OK;
+    if (m_env.pPlugin != nullptr)
+        report.AddCall(L"CommonUIProp(" + modeName + L", pOEMOptItems null)", hr, GetLastError(),
+                       L"cOEMOptItems " + std::to_wstring(m_cuip.cOEMOptItems));
     DWORD cPlugin = SUCCEEDED(hr) ? m_cuip.cOEMOptItems : 0;
     if (cPlugin > kMaxPluginItems) {
         report.Add(L"error", L"the plug-in asks for " + std::to_wstring(cPlugin) + L" items; more than " +
@@ -192,6 +194,7 @@ bool Session::Open(const std::wstring &printerName, SheetKind kind, bool modal, 
 
 HRESULT Session::CallSheets(WORD reason, LPARAM lParam) {
     m_psui.Reason = reason;
+    if (m_env.pPlugin == nullptr) return S_OK;
     const std::wstring method = m_kind == SheetKind::Document ? L"DocumentPropertySheets" : L"DevicePropertySheets";
     SetLastError(0);
     const HRESULT hr = m_kind == SheetKind::Document ? m_env.pPlugin->DocumentPropertySheets(&m_psui, lParam)

@@ -104,6 +104,9 @@ private:
     LONG_PTR OnComPropSheet(UINT Function, LPARAM lParam1, LPARAM lParam2);
     HRESULT CallSheets(WORD reason, LPARAM lParam);
     LONG CallItemCallback(WORD reason, POPTITEM pCur, LONG oldSel, HWND hDlg);
+    // The record a core hands an item callback: the whole tree, the item, its
+    // previous selection.
+    CPSUICBPARAM CallbackParam(WORD reason, POPTITEM pCur, LONG oldSel, HWND hDlg);
     void TakeChangedItems(const wchar_t *who);
     void CheckPluginItems();
     void StoreAllItems();

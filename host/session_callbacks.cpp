@@ -34,8 +34,7 @@ void Session::RefreshPage() {
     if (m_hOptionsPage != nullptr) RefreshOptionsPage(m_hOptionsPage, *this);
 }
 
-LONG Session::CallItemCallback(WORD reason, POPTITEM pCur, LONG oldSel, HWND hDlg) {
-    if (m_cuip.OEMCUIPCallback == nullptr) return CPSUICB_ACTION_NONE;
+CPSUICBPARAM Session::CallbackParam(WORD reason, POPTITEM pCur, LONG oldSel, HWND hDlg) {
     CPSUICBPARAM cb = {};
     cb.cbSize = sizeof(cb);
     cb.Reason = reason;
@@ -44,6 +43,12 @@ LONG Session::CallItemCallback(WORD reason, POPTITEM pCur, LONG oldSel, HWND hDl
     cb.cOptItem = static_cast<WORD>(m_tree.Count());
     cb.pCurItem = pCur;
     cb.OldSel = oldSel;
+    return cb;
+}
+
+LONG Session::CallItemCallback(WORD reason, POPTITEM pCur, LONG oldSel, HWND hDlg) {
+    if (m_cuip.OEMCUIPCallback == nullptr) return CPSUICB_ACTION_NONE;
+    CPSUICBPARAM cb = CallbackParam(reason, pCur, oldSel, hDlg);
     SetLastError(0);
     const LONG action = m_cuip.OEMCUIPCallback(&cb, &m_cuip);
     std::wstring text = L"OEMCUIPCallback(" + NameOf(kItemReasons, reason);
@@ -124,14 +129,7 @@ bool Session::PressIndex(DWORD index, std::wstring *pError) {
         return false;
     }
     auto pfn = reinterpret_cast<_CPSUICALLBACK>(reinterpret_cast<void *>(param.pData));
-    CPSUICBPARAM cb = {};
-    cb.cbSize = sizeof(cb);
-    cb.Reason = CPSUICB_REASON_PUSHBUTTON;
-    cb.hDlg = m_hOptionsPage;
-    cb.pOptItem = m_tree.Items();
-    cb.cOptItem = static_cast<WORD>(m_tree.Count());
-    cb.pCurItem = &item;
-    cb.OldSel = item.Sel;
+    CPSUICBPARAM cb = CallbackParam(CPSUICB_REASON_PUSHBUTTON, &item, item.Sel, m_hOptionsPage);
     cb.UserData = item.UserData;
     const std::wstring caption = m_tree.Caption(index);
     SetLastError(0);

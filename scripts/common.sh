@@ -11,7 +11,8 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 OEMUI_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb xauth snmpd
-                googletest imagemagick x11-utils python3)
+                googletest imagemagick x11-utils python3 fonts-liberation fonts-wqy-microhei osslsigncode
+                openssl)
 
 oemui_install_packages() {
   local missing=()
@@ -57,6 +58,50 @@ oemui_prepare_prefix() {
     wineserver -w || true
     touch "$WINEPREFIX/.oemui-x11-frames"
   fi
+  oemui_prepare_cjk_font
+}
+
+# Japanese (and other CJK) string tables need a font with their glyphs: the
+# prefix has none, so their texts would draw as boxes. Wine's font linking
+# falls back to a linked font for the characters the first one lacks.
+#
+# The dialog fonts ("MS Shell Dlg", Tahoma) are not in this Wine's prefix:
+# they land on Liberation Sans (bold for captions and links). The link goes
+# on those faces. A link on a face that does not exist (Tahoma here) would
+# replace it outright with the linked font, Latin text included, and change
+# every dialog's base units.
+OEMUI_CJK_FONT=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+oemui_prepare_cjk_font() {
+  [ -f "$WINEPREFIX/.oemui-cjk-font" ] && return 0
+  if [ ! -f "$OEMUI_CJK_FONT" ]; then
+    echo "== no CJK font ($OEMUI_CJK_FONT, package fonts-wqy-microhei): Japanese texts draw as boxes" >&2
+    return 0
+  fi
+  local file face link
+  file=$(basename "$OEMUI_CJK_FONT")
+  face="WenQuanYi Micro Hei"
+  cp "$OEMUI_CJK_FONT" "$WINEPREFIX/drive_c/windows/Fonts/$file"
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
+    /v "$face & $face Mono (TrueType)" /t REG_SZ /d "$file" /f >/dev/null 2>&1 || true
+  for link in "Liberation Sans" "Liberation Sans Bold"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$link" /t REG_MULTI_SZ /d "$file,$face" /f >/dev/null 2>&1 || true
+  done
+  wineserver -w || true
+  touch "$WINEPREFIX/.oemui-cjk-font"
+}
+
+# Prepares the prefix $1 as the build tree's own, with its screen (and so
+# every dialog font) at $2 dots per inch: 144 is 150 % scaling.
+oemui_prepare_dpi_prefix() {
+  local -x WINEPREFIX="$1"
+  local dpi=$2
+  oemui_prepare_prefix
+  [ -f "$WINEPREFIX/.oemui-dpi-$dpi" ] && return 0
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 || true
+  wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 || true
+  wineserver -w || true
+  touch "$WINEPREFIX/.oemui-dpi-$dpi"
 }
 
 # Runs a command under Xvfb with a persistent, warmed-up wineserver.

@@ -5,6 +5,8 @@ cd "$OEMUI_ROOT"
 oemui_install_packages
 oemui_build
 oemui_prepare_prefix
+# The About box is also tested at 150 % scaling, in a prefix of its own.
+oemui_prepare_dpi_prefix "$OEMUI_BUILD_DIR/wineprefix-144dpi" 144
 # A fixed sample of real PPDs for the emulator's reader test (skipped when unavailable).
 "$OEMUI_ROOT/scripts/sample-ppds.sh" "$OEMUI_BUILD_DIR/sample-ppds" || echo "== no sample PPDs: their test is skipped" >&2
 echo "== running the tests"

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include "about/about_layout.h"
 #include "common/bounded_format.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
@@ -11,16 +12,12 @@
 #include "ui/language.h"
 #include "ui/layout.h"
 #include "ui/modal_dialog.h"
+#include "ui/dialog_texts.h"
 
 namespace oemui {
 namespace {
 
 constexpr int kDetailLines = 10;
-// Room below the picture for the OK button.
-constexpr int kButtonBand = 48;
-constexpr int kButtonTop = 12;
-constexpr SIZE kButtonSize = {75, 24};
-constexpr int kDetailsTop = 12;
 
 // A placeholder an "M_Info" line may hold and the version-file key whose
 // value replaces it, in the order they are tried.
@@ -73,6 +70,12 @@ HBITMAP LoadBackground(const ModelConfig *pConfig) {
     return static_cast<HBITMAP>(LoadImageW(nullptr, szPath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
 }
 
+void PlaceControlAt(HWND hDlg, int id, const RECT &rc) {
+    const POINT pt = {rc.left, rc.top};
+    const SIZE size = {rc.right - rc.left, rc.bottom - rc.top};
+    PlaceControl(hDlg, id, &pt, &size);
+}
+
 // Sizes the dialog to the picture and places OK and the details over it.
 // Without a picture the template's own layout stays: it is usable as it is.
 void FitToBackground(HWND hDlg, const ModelConfig *pConfig) {
@@ -80,21 +83,17 @@ void FitToBackground(HWND hDlg, const ModelConfig *pConfig) {
     BITMAP info = {};
     if (!bitmap || GetObjectW(bitmap.get(), sizeof(info), &info) == 0 || info.bmWidth <= 0 || info.bmHeight <= 0)
         return;
-    const int W = info.bmWidth;
-    const int H = info.bmHeight;
+    const AboutLayout layout = ComputeAboutLayout({info.bmWidth, info.bmHeight}, WindowDpi(hDlg));
     RECT rcWindow = {};
     RECT rcClient = {};
     GetWindowRect(hDlg, &rcWindow);
     GetClientRect(hDlg, &rcClient);
     const int cxFrame = (rcWindow.right - rcWindow.left) - rcClient.right;
     const int cyFrame = (rcWindow.bottom - rcWindow.top) - rcClient.bottom;
-    SetWindowPos(hDlg, nullptr, 0, 0, W + cxFrame, H + kButtonBand + cyFrame,
+    SetWindowPos(hDlg, nullptr, 0, 0, layout.client.cx + cxFrame, layout.client.cy + cyFrame,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
-    const POINT ptButton = {(W - kButtonSize.cx) / 2, H + kButtonTop};
-    PlaceControl(hDlg, IDOK, &ptButton, &kButtonSize);
-    const POINT ptDetails = {W / 2, kDetailsTop};
-    const SIZE sizeDetails = {W / 2, H / 2};
-    PlaceControl(hDlg, IDC_AB_DETAILS, &ptDetails, &sizeDetails);
+    PlaceControlAt(hDlg, IDOK, layout.okButton);
+    PlaceControlAt(hDlg, IDC_AB_DETAILS, layout.details);
 }
 
 // On a mirrored dialog the details start at the leading edge.
@@ -115,7 +114,7 @@ BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
     const bool bRtl = IsRightToLeftLanguage();
     if (bRtl) SetWindowLongPtrW(hDlg, GWL_EXSTYLE, GetWindowLongPtrW(hDlg, GWL_EXSTYLE) ^ WS_EX_LAYOUTRTL);
 
-    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
     if (pConfig->pVer != nullptr) pConfig->pVer->SetSection(L"Version");
     if (pConfig->pDat != nullptr) {
         wchar_t szCaption[kProfileTextCch];
@@ -126,12 +125,35 @@ BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
     // registers them: the controls go to their places first.
     FitToBackground(hDlg, pConfig);
     if (bRtl) MoveDetailsToLeadingEdge(hDlg);
-    TranslateDialog(hDlg, pConfig, L"About");
-    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+    TranslateDialog(hDlg, pConfig, kAboutDialogName);
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
 
     SetForegroundWindow(hDlg);
     CenterOnParent(hDlg);
     return FALSE;
+}
+
+// The whole picture at the size the layout gives it, clipped to the update
+// area. A mirrored dialog would show it the wrong way round: it is handed
+// over flipped, so that the mirroring puts it right again.
+void DrawBackground(HDC hdc, HDC hdcPicture, const BITMAP &info) {
+    const AboutLayout layout = ComputeAboutLayout({info.bmWidth, info.bmHeight}, DeviceDpi(hdc));
+    const SIZE &size = layout.picture;
+    if (size.cx == info.bmWidth && size.cy == info.bmHeight && !(GetLayout(hdc) & LAYOUT_RTL)) {
+        BitBlt(hdc, 0, 0, size.cx, size.cy, hdcPicture, 0, 0, SRCCOPY);
+        return;
+    }
+    // Averaged rather than dropped or doubled pixels when the picture grows.
+    const int nOldMode = SetStretchBltMode(hdc, HALFTONE);
+    POINT ptOldOrigin = {};
+    SetBrushOrgEx(hdc, 0, 0, &ptOldOrigin);
+    if (GetLayout(hdc) & LAYOUT_RTL)
+        StretchBlt(hdc, 0, 0, size.cx, size.cy, hdcPicture, info.bmWidth - 1, 0, -info.bmWidth, info.bmHeight,
+                   SRCCOPY);
+    else
+        StretchBlt(hdc, 0, 0, size.cx, size.cy, hdcPicture, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    SetBrushOrgEx(hdc, ptOldOrigin.x, ptOldOrigin.y, nullptr);
+    if (nOldMode != 0) SetStretchBltMode(hdc, nOldMode);
 }
 
 void OnPaint(HWND hDlg, const ModelConfig *pConfig) {
@@ -152,19 +174,12 @@ void OnPaint(HWND hDlg, const ModelConfig *pConfig) {
                 GdiSelection picture(memory.get(), bitmap.get());
                 BITMAP info = {};
                 GetObjectW(bitmap.get(), sizeof(info), &info);
-                // The whole picture, clipped to the update area. A mirrored
-                // dialog would show it the wrong way round: it is handed over
-                // flipped, so that the mirroring puts it right again.
-                if (GetLayout(hdc) & LAYOUT_RTL)
-                    StretchBlt(hdc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), info.bmWidth - 1, 0,
-                               -info.bmWidth, info.bmHeight, SRCCOPY);
-                else
-                    BitBlt(hdc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), 0, 0, SRCCOPY);
+                DrawBackground(hdc, memory.get(), info);
             }
         }
 
         GdiSelection font(hdc, GetStockObject(DEFAULT_GUI_FONT));
-        if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"About");
+        if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
         if (pConfig->pVer != nullptr) pConfig->pVer->SetSection(L"Version");
         wchar_t szDetails[kAboutDetailsCch];
         BuildAboutDetails(pConfig, szDetails);

@@ -8,11 +8,12 @@
 #include "ui/captions.h"
 #include "ui/html_help.h"
 #include "ui/modal_dialog.h"
+#include "ui/dialog_texts.h"
 
 namespace oemui {
 namespace {
 
-constexpr wchar_t kDialogName[] = L"Copies";
+constexpr const wchar_t *kDialogName = kCopiesDialogName;
 constexpr wchar_t kHelpFolder[] = L"Html";
 constexpr wchar_t kHelpTopic[] = L"Color Copies Setting.htm";
 // What the user may type into the greyscale field.

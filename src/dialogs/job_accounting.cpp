@@ -11,11 +11,12 @@
 #include "settings/printer_values.h"
 #include "ui/html_help.h"
 #include "ui/modal_dialog.h"
+#include "ui/dialog_texts.h"
 
 namespace oemui {
 namespace {
 
-constexpr wchar_t kDialogName[] = L"Job Accounting";
+constexpr const wchar_t *kDialogName = kJobAccountingDialogName;
 constexpr int kCredentialCch = static_cast<int>(kJobAccountCch) - 1;
 
 // A credential from the printer data into a zero-filled buffer of

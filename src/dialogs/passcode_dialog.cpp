@@ -8,6 +8,7 @@
 #include "settings/model_config.h"
 #include "ui/captions.h"
 #include "ui/modal_dialog.h"
+#include "ui/dialog_texts.h"
 
 namespace oemui {
 
@@ -80,17 +81,19 @@ bool CheckPasscodePair(HWND hDlg, const ModelConfig *pConfig, const wchar_t *psz
     SecureZeroMemory(szSecond, sizeof(szSecond));
 
     ProfileReader *pDat = pConfig->pDat;
-    wchar_t szTitle[kProfileTextCch] = L"Invalid Passcode";
-    wchar_t szTemplate[kProfileTextCch] = L"InvalidPasscodeMsg";
+    wchar_t szTitle[kProfileTextCch];
+    wchar_t szTemplate[kProfileTextCch];
+    CopyCchW(szTitle, kProfileTextCch, kInvalidPasscodeTitleKey);
+    CopyCchW(szTemplate, kProfileTextCch, kInvalidPasscodeRangeKey);
     if (pDat != nullptr) {
         pDat->SetDialogSection(pszDialogName);
-        pDat->ReadText(L"Invalid Passcode", szTitle);
+        pDat->ReadText(kInvalidPasscodeTitleKey, szTitle);
         bool bRange = pConfig->sMinPassLen != pConfig->sMaxPassLen;
         if (!bRange) {
-            pDat->ReadText(L"InvalidPasscode2Msg", szTemplate);
-            bRange = wcscmp(szTemplate, L"InvalidPasscode2Msg") == 0;
+            pDat->ReadText(kInvalidPasscodeEqualKey, szTemplate);
+            bRange = wcscmp(szTemplate, kInvalidPasscodeEqualKey) == 0;
         }
-        if (bRange) pDat->ReadText(L"InvalidPasscodeMsg", szTemplate);
+        if (bRange) pDat->ReadText(kInvalidPasscodeRangeKey, szTemplate);
     }
     // The string table is data: only the two limits are substituted.
     const int anLimits[] = {pConfig->sMinPassLen, pConfig->sMaxPassLen};

@@ -14,53 +14,22 @@
 #include "ui/html_help.h"
 #include "ui/layout.h"
 #include "ui/modal_dialog.h"
+#include "ui/dialog_texts.h"
 
 namespace oemui {
 namespace {
 
-constexpr wchar_t kDialogName[] = L"Hold";
-
-// List entries; each key is also the entry's caption key in "Hold Dialog".
-// "Confidentional" must match the string tables letter for letter.
-constexpr const wchar_t *kNormalModes[] = {L"Normal", L"Proof", L"Confidentional", L"Store", L"Spool", L"Delay"};
-constexpr const wchar_t *kSecureModes[] = {L"Normal", L"Confidentional"};
+constexpr const wchar_t *kDialogName = kHoldDialogName;
 
 constexpr int kPasscodeCch = sizeof(PrivateDevMode::szPasscode) / sizeof(WCHAR);
 constexpr int kSecurePasscodeCch = sizeof(PrivateDevMode::szSecurePasscode) / sizeof(WCHAR);
 
-constexpr int kTimeGroup[] = {IDC_PH_PRINT_AT_LABEL, IDC_PH_DATE_PICKER, IDC_PH_TIME_PICKER, 0};
 constexpr int kPasscodeGroup[] = {IDC_PH_PASSCODE_LABEL, IDC_PH_PASSCODE, IDC_PH_PASSCODE_HINT_EQUAL,
                                   IDC_PH_CONFIRM_LABEL, IDC_PH_CONFIRM, IDC_PH_CONFIRM_HINT_EQUAL,
                                   IDC_PH_PASSCODE_HINT_RANGE, IDC_PH_CONFIRM_HINT_RANGE, 0};
 constexpr int kEqualLengthHints[] = {IDC_PH_PASSCODE_HINT_EQUAL, IDC_PH_CONFIRM_HINT_EQUAL, 0};
 constexpr int kRangeLengthHints[] = {IDC_PH_PASSCODE_HINT_RANGE, IDC_PH_CONFIRM_HINT_RANGE, 0};
 
-enum class Passcode {
-    Hidden,
-    Enabled,              // shown and enabled; a passcode is needed
-    EnabledUnlessPublic,  // shown; enabled and needed unless "Store in Public" is checked
-    AsItIs,               // shown, enabled state untouched; a passcode is needed
-};
-
-struct ModeControls {
-    bool bStoreJob;     // "Store Print Job" 1169
-    bool bStorePublic;  // "Store in Public" 1000
-    bool bTime;         // print-at pickers
-    Passcode passcode;
-};
-
-constexpr ModeControls kNormalControls[] = {
-    {true, false, false, Passcode::Hidden},                // Normal
-    {true, false, false, Passcode::Hidden},                // Proof
-    {true, false, false, Passcode::Enabled},               // Confidentional
-    {false, true, false, Passcode::EnabledUnlessPublic},   // Store
-    {false, false, false, Passcode::Hidden},               // Spool
-    {false, false, true, Passcode::Hidden},                // Delay
-};
-constexpr ModeControls kSecureControls[] = {
-    {false, false, false, Passcode::Hidden},  // Normal
-    {false, false, false, Passcode::AsItIs},  // Confidentional
-};
 constexpr ModeControls kNoModeControls = {false, false, false, Passcode::Hidden};
 
 static_assert(ARRAYSIZE(kNormalModes) == ARRAYSIZE(kNormalControls), "one row per normal mode");

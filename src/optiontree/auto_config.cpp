@@ -38,32 +38,6 @@ constexpr TrayConfiguration kTrayConfigurations[] = {
     {10, {2, 0, 0}}, {11, {1, 2, 0}}, {12, {1, 1, 2}},
 };
 
-// Which tray each tray keyword stands for (index into TrayConfiguration::alSel).
-struct TrayItem {
-    const char *pszKeyword;
-    int nTray;
-};
-constexpr TrayItem kTrayItems[] = {
-    {"Option1", 0}, {"Option5", 1}, {"Option6", 2},
-    {"OptTray2", 0}, {"OptTray3", 1}, {"OptTray4", 2},
-};
-constexpr const char *kTrayOptionNames[] = {"False", "True", "LCT"};
-
-// The single-choice options: the first keyword found wins.
-struct SwitchedOption {
-    SHORT NetLibRecord::*pWord;
-    const char *pszKeyword;
-    const char *pszOtherKeyword;  // the other driver-data family, or null
-    const char *pszOffName;
-    const char *pszOnName;
-    bool bStoreDiskSetting;
-};
-constexpr SwitchedOption kSwitchedOptions[] = {
-    {&NetLibRecord::sDuplexUnit, "Option2", "DuplexUnit", "False", "True", false},
-    {&NetLibRecord::sHardDisk, "Option4", "PrinterHardDisk", "False", "True", true},
-    {&NetLibRecord::sFinisher, "Finisher", nullptr, "None", "MPFinisher", false},
-};
-
 constexpr size_t kPortNameCb = 256;  // 255 bytes and the NUL
 
 POPTITEM FindItem(const OEMCUIPPARAM *pParam, const char *pszKeyword) {

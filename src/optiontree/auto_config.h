@@ -82,6 +82,32 @@ inline constexpr InstallableOption kInstallableOptions[] = {
 constexpr int kKeywordOption4 = 2;
 constexpr int kKeywordPrinterHardDisk = 9;
 
+// Which tray each tray keyword stands for (index into TrayConfiguration::alSel).
+struct TrayItem {
+    const char *pszKeyword;
+    int nTray;
+};
+inline constexpr TrayItem kTrayItems[] = {
+    {"Option1", 0}, {"Option5", 1}, {"Option6", 2},
+    {"OptTray2", 0}, {"OptTray3", 1}, {"OptTray4", 2},
+};
+inline constexpr const char *kTrayOptionNames[] = {"False", "True", "LCT"};
+
+// The single-choice options: the first keyword found wins.
+struct SwitchedOption {
+    SHORT NetLibRecord::*pWord;
+    const char *pszKeyword;
+    const char *pszOtherKeyword;  // the other driver-data family, or null
+    const char *pszOffName;
+    const char *pszOnName;
+    bool bStoreDiskSetting;
+};
+inline constexpr SwitchedOption kSwitchedOptions[] = {
+    {&NetLibRecord::sDuplexUnit, "Option2", "DuplexUnit", "False", "True", false},
+    {&NetLibRecord::sHardDisk, "Option4", "PrinterHardDisk", "False", "True", true},
+    {&NetLibRecord::sFinisher, "Finisher", nullptr, "None", "MPFinisher", false},
+};
+
 // One run; pConfig is the call's context record (its model INI reader is
 // used when it has one), pDriverUI the driver's helper. Without a parameter
 // block or a helper nothing is done.

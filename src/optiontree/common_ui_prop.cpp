@@ -9,6 +9,7 @@
 #include "settings/model_config.h"
 #include "settings/printer_values.h"
 #include "settings/private_devmode.h"
+#include "ui/dialog_texts.h"
 
 #include <winspool.h>
 
@@ -32,11 +33,11 @@ struct PluginItemSpec {
 };
 
 constexpr PluginItemSpec kDocumentItems[kDocumentItemCount] = {
-    {L"Hold", 2, PrintAndHoldButtonCallback},
-    {L"Copies", 2, CopiesButtonCallback},
+    {kHoldDialogName, 2, PrintAndHoldButtonCallback},
+    {kCopiesDialogName, 2, CopiesButtonCallback},
 };
 constexpr PluginItemSpec kPrinterItems[kPrinterItemCount] = {
-    {L"Job Accounting", 1, JobAccountingButtonCallback},
+    {kJobAccountingDialogName, 1, JobAccountingButtonCallback},
 };
 
 // Driver items that a bit of bLockFlags greys out. An entry with both a

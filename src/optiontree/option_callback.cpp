@@ -10,6 +10,7 @@
 #include "settings/model_config.h"
 #include "settings/printer_values.h"
 #include "settings/private_devmode.h"
+#include "ui/dialog_texts.h"
 
 namespace oemui {
 namespace {
@@ -19,12 +20,6 @@ constexpr DWORD kPrintAndHoldItem = 0;
 constexpr DWORD kCopiesItem = 1;
 constexpr DWORD kJobAccountingItem = 0;
 
-// Driver features the callbacks follow, by keyword.
-constexpr char kColorModeKeyword[] = "ColorMode";
-constexpr char kEnhanceGrayKeyword[] = "JCLEnhanceGray";
-constexpr char kRegionColorKeyword[] = "JCLRegionColor";
-constexpr char kStapleKeyword[] = "StapleLocation";
-constexpr char kQualityKeyword[] = "Quality";
 
 // The pages-per-sheet option that the rendering side treats specially.
 constexpr LONG kNupFlagSelection = 6;
@@ -138,12 +133,12 @@ void AskBeforeDroppingCopySplit(PCPSUICBPARAM pCallbackParam, POEMCUIPPARAM pPar
                                 PrivateDevMode *pdm) {
     wchar_t szCaption[kProfileTextCch];
     wchar_t szText[kProfileTextCch];
-    CopyCchW(szCaption, kProfileTextCch, L"Warning");
-    CopyCchW(szText, kProfileTextCch, L"CopiesChangedMsg");
+    CopyCchW(szCaption, kProfileTextCch, kCopiesWarningTitleKey);
+    CopyCchW(szText, kProfileTextCch, kCopiesChangedKey);
     if (config.pDat != nullptr) {
-        config.pDat->SetDialogSection(L"Paper");
-        config.pDat->ReadText(L"Warning", szCaption);
-        config.pDat->ReadText(L"CopiesChangedMsg", szText);
+        config.pDat->SetDialogSection(kPaperDialogName);
+        config.pDat->ReadText(kCopiesWarningTitleKey, szCaption);
+        config.pDat->ReadText(kCopiesChangedKey, szText);
     }
     PDEVMODEW pPublic = pParam->pPublicDM;
     for (DWORD i = 0; i < pParam->cDrvOptItems && pParam->pDrvOptItems != nullptr; ++i) {

@@ -10,6 +10,16 @@ namespace oemui {
 
 struct ModelConfig;
 
+// Driver features the callbacks follow, by keyword. They set and read these
+// items by option position: ColorMode 0 black and white, 1 colour;
+// JCLEnhanceGray 0 off; JCLRegionColor the region code; StapleLocation 0 no
+// stapling; Quality entry n of the resolution table.
+inline constexpr char kColorModeKeyword[] = "ColorMode";
+inline constexpr char kEnhanceGrayKeyword[] = "JCLEnhanceGray";
+inline constexpr char kRegionColorKeyword[] = "JCLRegionColor";
+inline constexpr char kStapleKeyword[] = "StapleLocation";
+inline constexpr char kQualityKeyword[] = "Quality";
+
 // Printing preferences: works on the sheet's context record, which the
 // private device mode's pContext names.
 LONG APIENTRY DocumentItemCallback(PCPSUICBPARAM pCallbackParam, POEMCUIPPARAM pParam);

@@ -58,16 +58,6 @@ void ReadDriverDirectory(ModelConfig *pConfig) {
     CopyCchW(pConfig->szDriverDir + len, MAX_PATH - len, kDriverSubdir);
 }
 
-SHORT BrandFromCaption(const ProfileReader &ini) {
-    wchar_t szCaption[kProfileTextCch];
-    ini.ReadText(L"Caption", szCaption);
-    CharUpperBuffW(szCaption, static_cast<DWORD>(LengthCchW(szCaption, kProfileTextCch)));
-    for (const BrandWord &brand : kBrandWords) {
-        if (std::wcsstr(szCaption, brand.pszWord) != nullptr) return brand.sBrand;
-    }
-    return kBrandKorvant;
-}
-
 // The stored code decides once per user and printer; an empty stored value
 // is no code (it would name a table without a language).
 void ChooseLanguageCode(ModelConfig *pConfig) {
@@ -81,6 +71,16 @@ void ChooseLanguageCode(ModelConfig *pConfig) {
 }
 
 }  // namespace
+
+SHORT BrandFromCaption(const ProfileReader &ini) {
+    wchar_t szCaption[kProfileTextCch];
+    ini.ReadText(L"Caption", szCaption);
+    CharUpperBuffW(szCaption, static_cast<DWORD>(LengthCchW(szCaption, kProfileTextCch)));
+    for (const BrandWord &brand : kBrandWords) {
+        if (std::wcsstr(szCaption, brand.pszWord) != nullptr) return brand.sBrand;
+    }
+    return kBrandKorvant;
+}
 
 ModelConfig *CreateModelConfig(HANDLE hHeap) {
     if (hHeap == nullptr) return nullptr;

@@ -67,6 +67,10 @@ struct ModelConfig {
 
 enum Brand : SHORT { kBrandKorvant = 0, kBrandTalix = 1, kBrandMero = 2 };
 
+// The brand of the caption that ini's current section gives ("Caption"):
+// the first brand word it contains, in capitals, else Korvant.
+SHORT BrandFromCaption(const ProfileReader &ini);
+
 // A zero-filled context from hHeap with its four readers; null when the heap
 // is out of memory. Release with FreeModelConfig (the readers and the record).
 ModelConfig *CreateModelConfig(HANDLE hHeap);

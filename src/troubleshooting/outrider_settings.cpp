@@ -12,6 +12,7 @@
 #include "ui/captions.h"
 #include "ui/layout.h"
 #include "ui/modal_dialog.h"
+#include "ui/dialog_texts.h"
 
 namespace oemui {
 namespace {
@@ -44,12 +45,12 @@ BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
     SetWindowLongPtrW(hDlg, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pConfig));
     if (pConfig == nullptr) return TRUE;
     pConfig->hCurrentDlg = hDlg;
-    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(L"Outrider");
-    TranslateDialog(hDlg, pConfig, L"Outrider");
+    if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kOutriderDialogName);
+    TranslateDialog(hDlg, pConfig, kOutriderDialogName);
 
     if (pConfig->pDat != nullptr) {
         // The caption pass leaves the section of its last control selected.
-        pConfig->pDat->SetDialogSection(L"Outrider");
+        pConfig->pDat->SetDialogSection(kOutriderDialogName);
         wchar_t szCaption[kProfileTextCch];
         pConfig->pDat->ReadText(L"Caption", szCaption);
         SetWindowTextW(hDlg, szCaption);

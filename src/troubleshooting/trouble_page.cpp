@@ -15,6 +15,8 @@
 #include "troubleshooting/outrider_settings.h"
 #include "troubleshooting/web_links.h"
 #include "ui/captions.h"
+#include "ui/dpi_scale.h"
+#include "ui/dialog_texts.h"
 #include "ui/gdi_handles.h"
 #include "ui/language.h"
 #include "ui/layout.h"
@@ -22,9 +24,7 @@
 namespace oemui {
 namespace {
 
-// Control groups, each ended by 0.
-constexpr int kAlertGroup[] = {IDC_TS_OUTRIDER_GROUP, IDC_TS_OUTRIDER_TEXT, IDC_TS_OUTRIDER_LAST_TOPIC,
-                               IDC_TS_OUTRIDER_SETTINGS, 0};
+// Control groups, each ended by 0 (the alert group is in the header).
 constexpr int kDiagnosticGroup[] = {IDC_TS_DIAG_GROUP, IDC_TS_DIAG_TEXT, IDC_TS_DIAG_LIST, IDC_TS_DIAG_PRINT, 0};
 constexpr int kLinkGroup[] = {IDC_TS_LINK_GROUP, IDC_TS_LINK_1, IDC_TS_LINK_2, IDC_TS_LINK_3,
                               IDC_TS_LINK_4,     IDC_TS_LINK_5, IDC_TS_LINK_6, 0};
@@ -46,7 +46,7 @@ constexpr int kAlertGroupChecked = 1;
 constexpr LONG kLinkFontWeight = 600;
 constexpr int kLinkTextCch = MAX_PATH;
 
-constexpr wchar_t kPageName[] = L"Troubleshooting";
+constexpr const wchar_t *kPageName = kTroubleshootingDialogName;
 constexpr wchar_t kPageStateProperty[] = L"OemuiTroubleshootingPage";
 // Fires once the page has shown and painted: timers come after every paint.
 constexpr UINT_PTR kFinishTimer = 1;
@@ -365,13 +365,16 @@ void DrawLogo(HDC hdc, HWND hLogo, const ModelConfig *pConfig) {
         static_cast<HBITMAP>(LoadImageW(nullptr, szPath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE)));
     BITMAP info = {};
     if (!bitmap || GetObjectW(bitmap.get(), sizeof(info), &info) == 0) return;
+    // A device context taken before the control lost its mirroring would
+    // still draw the picture the wrong way round.
+    const DWORD dwLayout = SetLayout(hdc, 0);
+    // The logo is drawn for 96 DPI: on a finer screen it grows with the page.
+    GdiBitmap scaled(StretchBitmapForDpi(hdc, bitmap.get(), DeviceDpi(hdc)));
+    if (scaled && GetObjectW(scaled.get(), sizeof(info), &info) != 0) bitmap.reset(scaled.release());
     RECT rc = {};
     GetClientRect(hLogo, &rc);
     if (info.bmWidth > rc.right || info.bmHeight > rc.bottom)
         SetWindowPos(hLogo, nullptr, 0, 0, info.bmWidth, info.bmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // A device context taken before the control lost its mirroring would
-    // still draw the picture the wrong way round.
-    const DWORD dwLayout = SetLayout(hdc, 0);
     TransparentBlit(hdc, bitmap.get(), 0, 0);
     if (dwLayout != GDI_ERROR) SetLayout(hdc, dwLayout);
 }

@@ -10,6 +10,7 @@
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
 #include "settings/profile_section.h"
+#include "ui/dialog_texts.h"
 #include "ui/language.h"
 #include "ui/layout.h"
 
@@ -21,17 +22,6 @@ constexpr int kClassNameCch = 64;
 // " tooltip"; the buffer holds the longest with room to spare.
 constexpr size_t kKeyCch = 2 * kProfileTextCch;
 
-// Controls whose text the user types: never translated.
-constexpr const wchar_t *kUntranslatedClasses[] = {L"Edit", L"SysDateTimePick32"};
-// Input controls that get a hint by class and identifier.
-constexpr const wchar_t *kInputClasses[] = {L"ComboBox", L"Edit", L"SysDateTimePick32", L"ListBox",
-                                            L"msctls_updown32"};
-// Passcode-length labels: their caption depends on whether the length is fixed.
-constexpr int kPassLengthLabels[] = {IDC_PH_PASSCODE_HINT_EQUAL, IDC_PH_CONFIRM_HINT_EQUAL};
-// Print and Hold texts that carry the minimum and maximum passcode length.
-constexpr int kPassLengthFormatted[] = {IDC_PH_PASSCODE_HINT_EQUAL, IDC_PH_CONFIRM_HINT_EQUAL,
-                                        IDC_PH_PASSCODE_HINT_RANGE, IDC_PH_CONFIRM_HINT_RANGE};
-constexpr int kBrandedPaperControl = 1001;
 
 template <size_t N>
 bool ClassIsOneOf(const wchar_t *pszClass, const wchar_t *const (&table)[N]) {
@@ -88,7 +78,7 @@ void AttachHint(const TextLookup &texts, HWND hDlg, HWND hControl, const wchar_t
 // The hint of a captioned control; empty when the table has none.
 void ReadHint(const TextLookup &texts, const wchar_t *pszKey, wchar_t *pszHint) {
     wchar_t szHintKey[kKeyCch];
-    FormatCchW(szHintKey, kKeyCch, L"%s tooltip", pszKey);
+    FormatCchW(szHintKey, kKeyCch, L"%s%s", pszKey, kHintKeySuffix);
     texts.Optional(szHintKey, pszHint);
 }
 
@@ -133,7 +123,7 @@ void TranslateCaption(const TextLookup &texts, HWND hDlg, HWND hControl, int id,
     }
     if (config.sBrand == kBrandTalix && id == kBrandedPaperControl && config.pDat != nullptr) {
         // This brand keeps the control's wording with its paper texts.
-        config.pDat->SetDialogSection(L"Custom Paper");
+        config.pDat->SetDialogSection(kCustomPaperDialogName);
         config.pDat->ReadText(pszKey, szCaption);
     }
     // Most captions of an English table read as their keys: setting the same
@@ -146,7 +136,7 @@ void TranslateCaption(const TextLookup &texts, HWND hDlg, HWND hControl, int id,
 
 void AttachInputHint(const TextLookup &texts, HWND hDlg, HWND hControl, int id, const wchar_t *pszClass) {
     wchar_t szKey[kKeyCch];
-    FormatCchW(szKey, kKeyCch, L"%s:%d tooltip", pszClass, id);
+    FormatCchW(szKey, kKeyCch, L"%s:%d%s", pszClass, id, kHintKeySuffix);
     wchar_t szHint[kProfileTextCch];
     texts.Entry(szKey, szHint);
     if (std::wcscmp(szHint, szKey) != 0) AttachHint(texts, hDlg, hControl, szHint);

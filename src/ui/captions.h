@@ -5,12 +5,28 @@
 #include <windows.h>
 
 #include "common/heap_array.h"
+#include "resources/resource_ids.h"
 #include "settings/profile_reader.h"
 
 namespace oemui {
 
 struct ModelConfig;
 class ProfileSection;
+
+// Controls whose text the user types: never translated.
+inline constexpr const wchar_t *kUntranslatedClasses[] = {L"Edit", L"SysDateTimePick32"};
+// Input controls that get a hint by class and identifier ("<class>:<id> tooltip").
+inline constexpr const wchar_t *kInputClasses[] = {L"ComboBox", L"Edit", L"SysDateTimePick32", L"ListBox",
+                                                   L"msctls_updown32"};
+// Passcode-length labels: their caption depends on whether the length is fixed.
+inline constexpr int kPassLengthLabels[] = {IDC_PH_PASSCODE_HINT_EQUAL, IDC_PH_CONFIRM_HINT_EQUAL};
+// Print and Hold texts that carry the minimum and maximum passcode length.
+inline constexpr int kPassLengthFormatted[] = {IDC_PH_PASSCODE_HINT_EQUAL, IDC_PH_CONFIRM_HINT_EQUAL,
+                                               IDC_PH_PASSCODE_HINT_RANGE, IDC_PH_CONFIRM_HINT_RANGE};
+// The Troubleshooting page's Help button, captioned from "Custom Paper Dialog" on brand 1.
+inline constexpr int kBrandedPaperControl = IDC_TS_HELP;
+// Suffix of a control's hint key ("<caption> tooltip", "<class>:<id> tooltip").
+inline constexpr wchar_t kHintKeySuffix[] = L" tooltip";
 
 // The dialog's hint window (topmost, mirrored on right-to-left systems), or
 // null when it could not be created.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "host/model_data.h"
 #include "host/printer_install.h"
@@ -129,6 +130,52 @@ TEST(ModelData, PpdCommentsWithQuotesEndNothing) {
     ASSERT_EQ(data.features.size(), 2u);
     EXPECT_EQ(data.features[1].keyword, "Mailbox");
     EXPECT_EQ(data.features[1].options.size(), 2u);
+}
+
+// The format's lexical rules as real files use them: each case loses a whole
+// feature (or nests the next one) when the reader gets it wrong.
+struct LexicalCase {
+    const char *name;
+    std::string body;         // between the header and the closing Last feature
+    const char *feature;      // must be read with these options
+    std::vector<std::string> options;
+};
+
+TEST(ModelData, PpdLexicalRules) {
+    const LexicalCase cases[] = {
+        {"tab between main and option keyword",
+         "*OpenUI *Resolution/Resolution: PickOne\n*DefaultResolution: 600dpi\n"
+         "*Resolution\t600dpi/600 dpi: \"<</HWResolution[600 600]>>setpagedevice\"\n"
+         "*Resolution \t 1200dpi/1200 dpi: \"<</HWResolution[1200 1200]>>setpagedevice\"\n*CloseUI: *Resolution\n",
+         "Resolution", {"600dpi", "1200dpi"}},
+        {"quote in a translation string, multi-line value",
+         "*OpenUI *PageRegion/Page Region: PickOne\n*DefaultPageRegion: Letter\n"
+         "*PageRegion Letter/Letter: \"<</PageSize[612 792]>>setpagedevice\"\n"
+         "*PageRegion Ledger/Ledger (11 x 17\"): \"\n  <</PageSize[792 1224]\n  >>setpagedevice\"\n*End\n"
+         "*PageRegion Legal/Legal (8.5 x 14\"): \"<</PageSize[612 1008]>>setpagedevice\"\n*CloseUI: *PageRegion\n",
+         "PageRegion", {"Letter", "Ledger", "Legal"}},
+        {"continuation lines hold statements, comments and *End",
+         "*OpenUI *Staple/Staple: PickOne\n*DefaultStaple: None\n*Staple None/None: \"\n"
+         "*OpenUI *Inner/Inner: PickOne\n*% not a comment here\n*CloseUI: *Staple\n*End\n  %% PostScript\"\n*End\n"
+         "*Staple One/One: \"\n*DefaultStaple: One\n\"\n*End\n*CloseUI: *Staple\n",
+         "Staple", {"None", "One"}},
+    };
+    for (const LexicalCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string text = "*PPD-Adobe: \"4.3\"\n" + c.body +
+                                 "*OpenUI *Last/Last: PickOne\n*DefaultLast: A\n*Last A/A: \"\"\n*CloseUI: *Last\n";
+        const ModelData data = ParseModelData(text, DataFileKind::Ppd);
+        EXPECT_TRUE(data.warnings.empty())
+            << (data.warnings.empty() ? std::string() : std::string(data.warnings[0].begin(), data.warnings[0].end()));
+        EXPECT_EQ(data.features.size(), 2u);
+        if (data.features.size() != 2u) continue;
+        const ModelFeature &f = data.features[0];
+        EXPECT_EQ(f.keyword, c.feature);
+        std::vector<std::string> options;
+        for (const ModelOption &option : f.options) options.push_back(option.keyword);
+        EXPECT_EQ(options, c.options);
+        EXPECT_EQ(data.features[1].keyword, "Last");
+    }
 }
 
 TEST(ModelData, MissingFileIsAWarning) {

@@ -9,6 +9,7 @@
 #include "settings/model_config.h"
 #include "support/import_patch.h"
 #include "ui/captions.h"
+#include "ui/dpi_scale.h"
 #include "ui/layout.h"
 
 using namespace oemui;
@@ -292,6 +293,44 @@ TEST_F(TransparentBlitTest, BadBitmapsOrFailingCreationsDrawNothingAndLeakNothin
     // Nothing of the picture stays selected anywhere: it can be drawn now.
     CountedBlit(hbmPicture);
     EXPECT_EQ(Pixels(hdcDest, 10, 10)[2 * 10 + 4], kRed);
+}
+
+// A picture drawn for 96 DPI, copied at its size for a finer screen, as the
+// page's logo is before TransparentBlit: pixel for pixel, so the key colour
+// stays exact and nothing blended shows round the picture.
+TEST_F(TransparentBlitTest, StretchedForDpiWithoutBlending) {
+    const std::vector<COLORREF> before = PicturePixels();
+    struct Case {
+        int dpi;
+        SIZE size;  // {0, 0}: no copy, the picture is drawn as it is
+    } const cases[] = {{96, {0, 0}}, {0, {0, 0}}, {120, {5, 4}}, {144, {6, 5}}, {192, {8, 6}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.dpi);
+        HBITMAP hbm = StretchBitmapForDpi(hdcScreen, hbmPicture, Dpi{c.dpi, c.dpi});
+        if (c.size.cx == 0) {
+            EXPECT_EQ(hbm, nullptr);
+            continue;
+        }
+        ASSERT_NE(hbm, nullptr);
+        BITMAP info = {};
+        ASSERT_NE(GetObjectW(hbm, sizeof(info), &info), 0);
+        EXPECT_EQ(info.bmWidth, c.size.cx);
+        EXPECT_EQ(info.bmHeight, c.size.cy);
+        HDC hdc = ::CreateCompatibleDC(hdcScreen);
+        HGDIOBJ old = SelectObject(hdc, hbm);
+        const std::vector<COLORREF> copy = Pixels(hdc, c.size.cx, c.size.cy);
+        SelectObject(hdc, old);
+        ::DeleteDC(hdc);
+        ::DeleteObject(hbm);
+        for (COLORREF px : copy) EXPECT_TRUE(px == kWhite || px == kRed || px == kBlue) << std::hex << px;
+        const int cx = c.size.cx, cy = c.size.cy;
+        EXPECT_EQ(copy[0], kWhite);  // the key colour's corner
+        EXPECT_EQ(copy[cx - 1], kPicture[0][3]);
+        EXPECT_EQ(copy[(cy - 1) * cx], kPicture[2][0]);
+        EXPECT_EQ(copy[cy * cx - 1], kPicture[2][3]);
+    }
+    EXPECT_EQ(StretchBitmapForDpi(hdcScreen, nullptr, Dpi{144, 144}), nullptr);
+    EXPECT_EQ(PicturePixels(), before);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // file.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -353,15 +355,35 @@ TEST_F(PageTest, AlertSettingsDefaultsRepairAndClamping) {
     EXPECT_EQ(*reinterpret_cast<DWORD *>(data.data()), 1u);
 }
 
+// Height of the text up to its last visible line as a word-wrapping static
+// control draws it: its own font and width, at this screen's resolution.
+int WrappedTextHeight(HWND hControl, std::wstring text) {
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
+    RECT rc = {};
+    GetClientRect(hControl, &rc);
+    HDC hdc = GetDC(hControl);
+    HGDIOBJ hOld = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessageW(hControl, WM_GETFONT, 0, 0)));
+    DrawTextW(hdc, text.c_str(), -1, &rc, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    SelectObject(hdc, hOld);
+    ReleaseDC(hControl, hdc);
+    return rc.bottom - rc.top;
+}
+
 TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
     OpenPage p;
     ASSERT_TRUE(p.ok()) << Narrow(p.error());
-    // The OK button's place is checked by the scenario; the client size only here.
+    // The OK button's place is checked by the scenario; the client size only
+    // here, and that every line of the details shows.
     SIZE client = {};
+    int dpiX = 96, dpiY = 96;
     std::wstring details;
     ASSERT_TRUE(DriveModal([&] { p.Command(IDC_TS_ABOUT); },
                            [&](HWND hDlg) {
                                client = ClientSize(hDlg);
+                               HDC hdc = GetDC(hDlg);
+                               dpiX = GetDeviceCaps(hdc, LOGPIXELSX);
+                               dpiY = GetDeviceCaps(hdc, LOGPIXELSY);
+                               ReleaseDC(hDlg, hdc);
                                // OK's hint covers the button where it was moved, not its template place.
                                HWND hOk = GetDlgItem(hDlg, IDOK);
                                TOOLINFOW ti = {};
@@ -378,10 +400,17 @@ TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
                                wchar_t sz[300] = {};
                                GetDlgItemTextW(hDlg, IDC_AB_DETAILS, sz, 300);
                                details = sz;
+                               const int cyNeeded = WrappedTextHeight(GetDlgItem(hDlg, IDC_AB_DETAILS), sz);
+                               EXPECT_LE(cyNeeded, ChildRect(hDlg, IDC_AB_DETAILS).bottom -
+                                                       ChildRect(hDlg, IDC_AB_DETAILS).top);
                                SendMessageW(hDlg, WM_COMMAND, IDOK, 0);
                            }));
-    EXPECT_EQ(client.cx, 360);
-    EXPECT_EQ(client.cy, 312);
+    // A run meant for another resolution names it: a prefix left at 96 DPI
+    // must not pass for it.
+    if (const char *pszDpi = getenv("OEMUI_EXPECT_DPI")) EXPECT_EQ(dpiY, atoi(pszDpi));
+    // The 360 x 264 picture and the band below it, at this screen's resolution.
+    EXPECT_EQ(client.cx, MulDiv(360, dpiX, 96));
+    EXPECT_EQ(client.cy, MulDiv(312, dpiY, 96));
     EXPECT_EQ(details,
               L"Talix C500 Colour Printer Driver\r\nVersion 1.00.0\r\n\r\nDriver: Talix C500 Colour\r\n"
               L"Talix Printing Systems\r\nCopyright (C) 2026 Talix Printing Systems\r\n\r\nSample model file set\r\n"

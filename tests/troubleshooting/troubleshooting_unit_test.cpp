@@ -4,10 +4,12 @@
 // interval, and the About box's detail lines.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "about/about_dialog.h"
+#include "about/about_layout.h"
 #include "settings/model_config.h"
 #include "support/import_patch.h"
 #include "troubleshooting/diagnostic_pages.h"
@@ -291,6 +293,55 @@ TEST_F(AboutDetailsTest, LongLinesAreCutAtTheBuffer) {
     const std::wstring out = Details(lines, "CompanyName=" + std::string(200, 'C') + "\r\n");
     EXPECT_EQ(out.size(), kAboutDetailsCch - 1);
     EXPECT_EQ(out.substr(0, 201), std::wstring(200, L'x') + L" ");
+}
+
+// ---- About layout at any screen resolution ----
+
+bool RectInside(const RECT &inner, const RECT &outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// The layout is made in the picture's pixels for 96 DPI. On a finer screen
+// the dialog's font grows, so the picture, the details over it and OK below
+// it must grow in step, or the details wrap into lines the control cuts off.
+TEST(AboutLayout, GrowsWithTheScreenResolution) {
+    const SIZE picture = {360, 264};  // the Talix C500 picture
+    struct Case {
+        int dpi;
+        SIZE client;
+        RECT ok;
+        RECT details;
+    } cases[] = {
+        {96, {360, 312}, {142, 276, 217, 300}, {180, 12, 360, 144}},
+        {120, {450, 390}, {178, 345, 272, 375}, {225, 15, 450, 180}},
+        {144, {540, 468}, {213, 414, 326, 450}, {270, 18, 540, 216}},
+        {192, {720, 624}, {285, 552, 435, 600}, {360, 24, 720, 288}},
+        {0, {360, 312}, {142, 276, 217, 300}, {180, 12, 360, 144}},  // unknown: as at 96
+    };
+    for (const Case &c : cases) {
+        const AboutLayout layout = ComputeAboutLayout(picture, Dpi{c.dpi, c.dpi});
+        EXPECT_EQ(layout.client.cx, c.client.cx) << c.dpi;
+        EXPECT_EQ(layout.client.cy, c.client.cy) << c.dpi;
+        EXPECT_TRUE(EqualRect(&layout.okButton, &c.ok))
+            << c.dpi << ": OK " << layout.okButton.left << "," << layout.okButton.top << " "
+            << layout.okButton.right << "," << layout.okButton.bottom;
+        EXPECT_TRUE(EqualRect(&layout.details, &c.details))
+            << c.dpi << ": details " << layout.details.left << "," << layout.details.top << " "
+            << layout.details.right << "," << layout.details.bottom;
+        // Wherever it is shown: the details lie on the picture, OK below it
+        // and centred, everything inside the client area.
+        const RECT rcPicture = {0, 0, layout.picture.cx, layout.picture.cy};
+        const RECT rcClient = {0, 0, layout.client.cx, layout.client.cy};
+        EXPECT_TRUE(RectInside(layout.details, rcPicture)) << c.dpi;
+        EXPECT_TRUE(RectInside(layout.okButton, rcClient)) << c.dpi;
+        EXPECT_GE(layout.okButton.top, rcPicture.bottom) << c.dpi;
+        EXPECT_LE(std::abs(layout.okButton.left - (rcClient.right - layout.okButton.right)), 1) << c.dpi;
+    }
+    // Each axis follows its own resolution.
+    const AboutLayout wide = ComputeAboutLayout(picture, Dpi{192, 96});
+    EXPECT_EQ(wide.client.cx, 720);
+    EXPECT_EQ(wide.client.cy, 312);
 }
 
 }  // namespace
