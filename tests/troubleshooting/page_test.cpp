@@ -407,7 +407,9 @@ TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
                            }));
     // A run meant for another resolution names it: a prefix left at 96 DPI
     // must not pass for it.
-    if (const char *pszDpi = getenv("OEMUI_EXPECT_DPI")) EXPECT_EQ(dpiY, atoi(pszDpi));
+    if (const char *pszDpi = getenv("OEMUI_EXPECT_DPI")) {
+        EXPECT_EQ(dpiY, atoi(pszDpi));
+    }
     // The 360 x 264 picture and the band below it, at this screen's resolution.
     EXPECT_EQ(client.cx, MulDiv(360, dpiX, 96));
     EXPECT_EQ(client.cy, MulDiv(312, dpiY, 96));
