@@ -1,6 +1,7 @@
 #include "host/driver_install.h"
 
 #include "host/console.h"
+#include "host/lint.h"
 #include "host/plugin_host.h"
 #include "host/scenario_runner.h"
 
@@ -99,9 +100,18 @@ int PackageCommand(const std::vector<std::wstring> &args, const std::wstring &dl
     if (!dllPath.empty()) pair.pluginDll = dllPath;
     if (!netlibPath.empty()) pair.networkDll = netlibPath;
     for (size_t i = 1; i < args.size(); ++i) {
+        // A model with errors would ship a dialog that shows keys instead of
+        // texts, or a link the plug-in refuses: it is not packaged.
+        const std::wstring modelDir = ResolveModelDirectory(args[i]);
+        const LintReport lint = LintModelFolder(modelDir, pair.pluginDll);
+        if (!lint.FatalMessage().empty() || lint.Count(LintSeverity::Error) != 0) {
+            PrintError(lint.RenderText(args[i]));
+            PrintError(L"oemuihost: " + args[i] + L" is not packaged: the model check found errors\n");
+            return kExitFailure;
+        }
         DriverPackage package;
         std::wstring error;
-        if (!BuildDriverPackage(ResolveModelDirectory(args[i]), args[0], pair, &package, &error)) {
+        if (!BuildDriverPackage(modelDir, args[0], pair, &package, &error)) {
             PrintError(L"oemuihost: " + args[i] + L" cannot be packaged: " + error + L"\n");
             return kExitFailure;
         }

@@ -205,12 +205,9 @@ LintTargetKind ClassifyLintTarget(const std::wstring &path) {
     if (attrs == INVALID_FILE_ATTRIBUTES) return LintTargetKind::Missing;
     if ((attrs & FILE_ATTRIBUTE_DIRECTORY) == 0) return HasExtension(path, L".INF") ? LintTargetKind::Package
                                                                                      : LintTargetKind::Missing;
-    bool bInf = false, bData = false;
-    for (const std::wstring &name : FilesInFolder(WithBackslash(path))) {
-        bInf = bInf || HasExtension(name, L".INF");
-        bData = bData || HasExtension(name, L".GPD") || HasExtension(name, L".PPD");
-    }
-    return bInf && !bData ? LintTargetKind::Package : LintTargetKind::ModelFolder;
+    for (const std::wstring &name : FilesInFolder(WithBackslash(path)))
+        if (HasExtension(name, L".INF")) return LintTargetKind::Package;
+    return LintTargetKind::ModelFolder;
 }
 
 LintReport LintModelFolder(const std::wstring &folderPath, const std::wstring &dllPath) {
@@ -275,9 +272,7 @@ int RunLint(const LintOptions &options) {
         report.Fatal(L"no such model folder");
         break;
     case LintTargetKind::Package:
-        // Driver packages get their own checks; the model folders inside a
-        // package are checked one by one meanwhile.
-        report.Fatal(L"this is a driver package; package checks are not available yet: check its model folder");
+        report = LintPackage(folder, options.dllPath);
         break;
     case LintTargetKind::ModelFolder:
         report = LintModelFolder(folder, options.dllPath);

@@ -52,14 +52,18 @@ private:
     std::wstring m_fatal;
 };
 
-// What the target names. A driver package (a folder with an .INF, or the
-// .INF itself) is recognised so that its checks can join later; today only
-// model folders are checked.
+// What the target names: a driver package is a folder with an .INF, or the
+// .INF itself; any other folder is a model folder.
 enum class LintTargetKind { Missing, ModelFolder, Package };
 LintTargetKind ClassifyLintTarget(const std::wstring &path);
 
 // Checks one model folder; the plug-in's dialog templates come from dllPath.
 LintReport LintModelFolder(const std::wstring &folder, const std::wstring &dllPath);
+
+// A driver package (its folder or its INF): the INF as the installer reads it,
+// the folder against what the INF copies, the plug-in's version against
+// DriverVer, the network library beside the plug-in, then the model files.
+LintReport LintPackage(const std::wstring &target, const std::wstring &dllPath);
 
 struct LintOptions {
     std::wstring target;  // model folder (a path, or a folder name under models/)

@@ -3,10 +3,13 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <new>
+
 #include "about/about_layout.h"
 #include "common/bounded_format.h"
 #include "resources/resource_ids.h"
 #include "settings/model_config.h"
+#include "settings/profile_section.h"
 #include "ui/captions.h"
 #include "ui/gdi_handles.h"
 #include "ui/language.h"
@@ -35,8 +38,18 @@ constexpr Placeholder kPlaceholders[] = {
     {L"$COMMENT", L"Comments"},
 };
 
+// What the open dialog keeps: the sheet's record and the picture, read once
+// when the dialog opens and drawn from memory at every paint.
+struct AboutState {
+    ModelConfig *pConfig;
+    GdiBitmap picture;
+};
+
+AboutState *DialogState(HWND hDlg) { return reinterpret_cast<AboutState *>(GetWindowLongPtrW(hDlg, GWLP_USERDATA)); }
+
 ModelConfig *DialogContext(HWND hDlg) {
-    return reinterpret_cast<ModelConfig *>(GetWindowLongPtrW(hDlg, GWLP_USERDATA));
+    const AboutState *pState = DialogState(hDlg);
+    return pState != nullptr ? pState->pConfig : nullptr;
 }
 
 // Appends as much of pszText as fits.
@@ -48,13 +61,13 @@ void Append(wchar_t *pszDest, size_t cchDest, const wchar_t *pszText) {
 
 // The line with its first known placeholder replaced; empty when the line
 // has none or the version file lacks the value.
-void ExpandDetailLine(const ModelConfig *pConfig, const wchar_t *pszLine, wchar_t *pszOut, size_t cchOut) {
+void ExpandDetailLine(const ProfileSection &version, const wchar_t *pszLine, wchar_t *pszOut, size_t cchOut) {
     pszOut[0] = L'\0';
     for (const Placeholder &p : kPlaceholders) {
         const wchar_t *pszAt = StrStrW(pszLine, p.pszPlaceholder);
         if (pszAt == nullptr) continue;
         wchar_t szValue[kProfileTextCch];
-        pConfig->pVer->ReadText(p.pszVersionKey, szValue);
+        version.ReadText(p.pszVersionKey, szValue);
         if (StrCmpW(szValue, p.pszVersionKey) == 0) return;
         const size_t cchBefore = static_cast<size_t>(pszAt - pszLine) + 1;
         CopyCchW(pszOut, cchBefore < cchOut ? cchBefore : cchOut, pszLine);
@@ -78,10 +91,10 @@ void PlaceControlAt(HWND hDlg, int id, const RECT &rc) {
 
 // Sizes the dialog to the picture and places OK and the details over it.
 // Without a picture the template's own layout stays: it is usable as it is.
-void FitToBackground(HWND hDlg, const ModelConfig *pConfig) {
-    GdiBitmap bitmap(LoadBackground(pConfig));
+void FitToBackground(HWND hDlg, HBITMAP hPicture) {
     BITMAP info = {};
-    if (!bitmap || GetObjectW(bitmap.get(), sizeof(info), &info) == 0 || info.bmWidth <= 0 || info.bmHeight <= 0)
+    if (hPicture == nullptr || GetObjectW(hPicture, sizeof(info), &info) == 0 || info.bmWidth <= 0 ||
+        info.bmHeight <= 0)
         return;
     const AboutLayout layout = ComputeAboutLayout({info.bmWidth, info.bmHeight}, WindowDpi(hDlg));
     RECT rcWindow = {};
@@ -107,8 +120,10 @@ void MoveDetailsToLeadingEdge(HWND hDlg) {
 }
 
 BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
-    SetWindowLongPtrW(hDlg, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pConfig));
     if (pConfig == nullptr) return FALSE;
+    auto *pState = new (std::nothrow) AboutState{pConfig, GdiBitmap()};
+    if (pState == nullptr) return FALSE;
+    SetWindowLongPtrW(hDlg, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pState));
     pConfig->hCurrentDlg = hDlg;
     pConfig->dwCurrentTemplate = IDD_ABOUT;
     const bool bRtl = IsRightToLeftLanguage();
@@ -123,10 +138,16 @@ BOOL OnInitDialog(HWND hDlg, ModelConfig *pConfig) {
     }
     // The hint areas are taken from where the controls are when the pass
     // registers them: the controls go to their places first.
-    FitToBackground(hDlg, pConfig);
+    pState->picture.reset(LoadBackground(pConfig));
+    FitToBackground(hDlg, pState->picture.get());
     if (bRtl) MoveDetailsToLeadingEdge(hDlg);
     TranslateDialog(hDlg, pConfig, kAboutDialogName);
     if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
+    // The details go over the template's text after the caption pass, which
+    // would otherwise look their lines up as captions.
+    wchar_t szDetails[kAboutDetailsCch];
+    BuildAboutDetails(pConfig, szDetails);
+    SetDlgItemTextW(hDlg, IDC_AB_DETAILS, szDetails);
 
     SetForegroundWindow(hDlg);
     CenterOnParent(hDlg);
@@ -156,7 +177,7 @@ void DrawBackground(HDC hdc, HDC hdcPicture, const BITMAP &info) {
     if (nOldMode != 0) SetStretchBltMode(hdc, nOldMode);
 }
 
-void OnPaint(HWND hDlg, const ModelConfig *pConfig) {
+void OnPaint(HWND hDlg, HBITMAP hPicture) {
     PAINTSTRUCT ps = {};
     HDC hdc = BeginPaint(hDlg, &ps);
     if (hdc == nullptr) return;
@@ -167,27 +188,15 @@ void OnPaint(HWND hDlg, const ModelConfig *pConfig) {
         GetClientRect(hDlg, &rcClient);
         PatBlt(hdc, 0, 0, rcClient.right, rcClient.bottom, PATCOPY);
 
-        GdiBitmap bitmap(LoadBackground(pConfig));
-        if (bitmap) {
+        if (hPicture != nullptr) {
             MemoryDC memory(hdc);
             if (memory) {
-                GdiSelection picture(memory.get(), bitmap.get());
+                GdiSelection picture(memory.get(), hPicture);
                 BITMAP info = {};
-                GetObjectW(bitmap.get(), sizeof(info), &info);
+                GetObjectW(hPicture, sizeof(info), &info);
                 DrawBackground(hdc, memory.get(), info);
             }
         }
-
-        GdiSelection font(hdc, GetStockObject(DEFAULT_GUI_FONT));
-        if (pConfig->pDat != nullptr) pConfig->pDat->SetDialogSection(kAboutDialogName);
-        if (pConfig->pVer != nullptr) pConfig->pVer->SetSection(L"Version");
-        wchar_t szDetails[kAboutDetailsCch];
-        BuildAboutDetails(pConfig, szDetails);
-        // Setting the same text again would repaint the details over
-        // themselves at every paint.
-        wchar_t szShown[kAboutDetailsCch] = {};
-        GetDlgItemTextW(hDlg, IDC_AB_DETAILS, szShown, kAboutDetailsCch);
-        if (lstrcmpW(szShown, szDetails) != 0) SetDlgItemTextW(hDlg, IDC_AB_DETAILS, szDetails);
         SetBkMode(hdc, nOldMode);
     }
     EndPaint(hDlg, &ps);
@@ -211,7 +220,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lPa
     if (pConfig == nullptr) return FALSE;
     switch (uMsg) {
     case WM_PAINT:
-        OnPaint(hDlg, pConfig);
+        OnPaint(hDlg, DialogState(hDlg)->picture.get());
         return TRUE;
     case WM_CTLCOLORSTATIC:
         if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) != IDC_AB_DETAILS) return FALSE;
@@ -224,6 +233,10 @@ INT_PTR CALLBACK AboutDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lPa
     case WM_MOUSEMOVE:
         RelayToHints(hDlg, pConfig, uMsg, wParam, lParam);
         return TRUE;
+    case WM_DESTROY:
+        delete DialogState(hDlg);
+        SetWindowLongPtrW(hDlg, GWLP_USERDATA, 0);
+        return FALSE;
     default:
         return FALSE;
     }
@@ -235,14 +248,20 @@ void BuildAboutDetails(const ModelConfig *pConfig, wchar_t *pszDetails) {
     if (pszDetails == nullptr) return;
     pszDetails[0] = L'\0';
     if (pConfig == nullptr || pConfig->pDat == nullptr || pConfig->pVer == nullptr) return;
+    // Both sections read whole once: the profile API opens the file anew for
+    // every key, and the ten lines take up to twenty.
+    ProfileSection lines;
+    lines.Load(*pConfig->pDat);
+    ProfileSection version;
+    version.Load(*pConfig->pVer);
     for (int i = 1; i <= kDetailLines; ++i) {
         wchar_t szKey[16];
         FormatCchW(szKey, ARRAYSIZE(szKey), L"M_Info%d", i);
         wchar_t szLine[kProfileTextCch];
-        pConfig->pDat->ReadText(szKey, szLine);
+        lines.ReadText(szKey, szLine);
         if (StrCmpW(szLine, szKey) != 0) {
             wchar_t szExpanded[kAboutDetailsCch];
-            ExpandDetailLine(pConfig, szLine, szExpanded, kAboutDetailsCch);
+            ExpandDetailLine(version, szLine, szExpanded, kAboutDetailsCch);
             Append(pszDetails, kAboutDetailsCch, szExpanded);
         }
         Append(pszDetails, kAboutDetailsCch, L"\r\n");

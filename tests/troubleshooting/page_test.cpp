@@ -407,7 +407,9 @@ TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
                            }));
     // A run meant for another resolution names it: a prefix left at 96 DPI
     // must not pass for it.
-    if (const char *pszDpi = getenv("OEMUI_EXPECT_DPI")) EXPECT_EQ(dpiY, atoi(pszDpi));
+    if (const char *pszDpi = getenv("OEMUI_EXPECT_DPI")) {
+        EXPECT_EQ(dpiY, atoi(pszDpi));
+    }
     // The 360 x 264 picture and the band below it, at this screen's resolution.
     EXPECT_EQ(client.cx, MulDiv(360, dpiX, 96));
     EXPECT_EQ(client.cy, MulDiv(312, dpiY, 96));
@@ -436,6 +438,34 @@ TEST_F(PageTest, AboutFitsThePictureOrKeepsItsTemplate) {
                                closed = !IsWindowVisible(hDlg);
                            }));
     EXPECT_TRUE(closed);
+}
+
+// About reads its picture and its texts when it opens; a repaint (the box
+// uncovered, shown again) draws them from memory, and closing frees them.
+TEST_F(PageTest, AboutRepaintsFromWhatItReadOnOpening) {
+    OpenPage p;
+    ASSERT_TRUE(p.ok()) << Narrow(p.error());
+    Record().images.clear();
+    Record().liveGdi.clear();
+    std::wstring opened, repainted;
+    ASSERT_TRUE(DriveModal([&] { p.Command(IDC_TS_ABOUT); },
+                           [&](HWND hDlg) {
+                               wchar_t sz[300] = {};
+                               GetDlgItemTextW(hDlg, IDC_AB_DETAILS, sz, 300);
+                               opened = sz;
+                               SetModelValue(L"TLXEN.DAT", L"About Dialog", L"M_Info1", L"Changed meanwhile");
+                               for (int i = 0; i < 3; ++i)
+                                   RedrawWindow(hDlg, nullptr, nullptr,
+                                                RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+                               GetDlgItemTextW(hDlg, IDC_AB_DETAILS, sz, 300);
+                               repainted = sz;
+                               SendMessageW(hDlg, WM_COMMAND, IDOK, 0);
+                           }));
+    EXPECT_EQ(opened.substr(0, 34), L"Talix C500 Colour Printer Driver\r\n");
+    EXPECT_EQ(repainted, opened);
+    ASSERT_EQ(Record().images.size(), 1u);
+    EXPECT_EQ(Record().images[0], InstalledFile(L"TLXY.bmp"));
+    EXPECT_TRUE(Record().liveGdi.empty()) << Record().liveGdi.size() << " objects left";
 }
 
 TEST_F(PageTest, HebrewSystemMirrorsThePageButNotTheLogo) {
