@@ -95,8 +95,8 @@ bool IsDialogSection(const std::wstring &name) {
 
 template <size_t N>
 const KeySpec *FindSpec(const KeySpec (&table)[N], const std::wstring &section, const std::wstring &key) {
-    for (const KeySpec &spec : table)
-        if (EqualsNoCase(section, spec.pszSection) && EqualsNoCase(key, spec.pszKey)) return &spec;
+    for (const KeySpec &known : table)
+        if (EqualsNoCase(section, known.pszSection) && EqualsNoCase(key, known.pszKey)) return &known;
     return nullptr;
 }
 
@@ -104,12 +104,12 @@ template <size_t N>
 std::wstring NearestKey(const KeySpec (&table)[N], const std::wstring &section, const std::wstring &key) {
     std::wstring best;
     size_t bestDistance = SIZE_MAX;
-    for (const KeySpec &spec : table) {
-        if (!EqualsNoCase(section, spec.pszSection)) continue;
-        const size_t d = EditDistance(key, spec.pszKey);
+    for (const KeySpec &known : table) {
+        if (!EqualsNoCase(section, known.pszSection)) continue;
+        const size_t d = EditDistance(key, known.pszKey);
         if (d < bestDistance) {
             bestDistance = d;
-            best = spec.pszKey;
+            best = known.pszKey;
         }
     }
     return bestDistance <= 3 || bestDistance * 3 <= key.size() ? best : std::wstring();
@@ -137,10 +137,10 @@ IntReading ReadAsProfileInt(const std::wstring &text) {
     return r;
 }
 
-void CheckValue(LintContext &ctx, const IniFile &file, const KeySpec &spec, const IniEntry &entry) {
-    if (spec.kind == KeyKind::Text) return;
+void CheckValue(LintContext &ctx, const IniFile &file, const KeySpec &known, const IniEntry &entry) {
+    if (known.kind == KeyKind::Text) return;
     const IntReading r = ReadAsProfileInt(entry.value);
-    const std::wstring where = L"[" + std::wstring(spec.pszSection) + L"] " + spec.pszKey;
+    const std::wstring where = L"[" + std::wstring(known.pszSection) + L"] " + known.pszKey;
     if (!r.bDigits) {
         ctx.report.Error(file.name, entry.line, "ini-type",
                          where + L" is read as a number, but \"" + entry.value + L"\" is text: it reads as 0");
@@ -156,11 +156,11 @@ void CheckValue(LintContext &ctx, const IniFile &file, const KeySpec &spec, cons
                          where + L" = 305419896 is the value the plug-in reads as \"key absent\"");
         return;
     }
-    if (r.value < spec.nMin || r.value > spec.nMax) {
-        const wchar_t *what = spec.kind == KeyKind::Switch ? L"a switch, 0 or 1" : L"read within ";
-        std::wstring range = spec.kind == KeyKind::Switch
+    if (r.value < known.nMin || r.value > known.nMax) {
+        const wchar_t *what = known.kind == KeyKind::Switch ? L"a switch, 0 or 1" : L"read within ";
+        std::wstring range = known.kind == KeyKind::Switch
                                  ? std::wstring(what)
-                                 : what + std::to_wstring(spec.nMin) + L".." + std::to_wstring(spec.nMax);
+                                 : what + std::to_wstring(known.nMin) + L".." + std::to_wstring(known.nMax);
         ctx.report.Warning(file.name, entry.line, "ini-range",
                            where + L" = " + std::to_wstring(r.value) + L" is out of range (" + range + L")");
     }
@@ -171,7 +171,7 @@ void CheckKeys(LintContext &ctx, const IniFile &file, const KeySpec (&table)[N])
     for (const IniSection &section : file.sections) {
         if (section.repeated) continue;
         bool bKnownSection = false;
-        for (const KeySpec &spec : table) bKnownSection = bKnownSection || EqualsNoCase(section.name, spec.pszSection);
+        for (const KeySpec &known : table) bKnownSection = bKnownSection || EqualsNoCase(section.name, known.pszSection);
         if (!bKnownSection) continue;
         for (const IniEntry &entry : section.entries) {
             if (const KeySpec *pSpec = FindSpec(table, section.name, entry.key)) {
@@ -336,7 +336,7 @@ void LintModelIni(LintContext &ctx) {
         for (const IniSection &section : ctx.ini.sections) {
             if (section.repeated || IsDialogSection(section.name)) continue;
             bool bKnown = false;
-            for (const KeySpec &spec : kModelIniKeys) bKnown = bKnown || EqualsNoCase(section.name, spec.pszSection);
+            for (const KeySpec &known : kModelIniKeys) bKnown = bKnown || EqualsNoCase(section.name, known.pszSection);
             if (!bKnown)
                 ctx.report.Note(ctx.ini.name, section.line, "ini-unknown-section",
                                 L"section [" + section.name + L"] is not read by the plug-in");
