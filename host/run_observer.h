@@ -23,6 +23,17 @@ public:
     virtual void Checkpoint(Moment moment, const std::wstring &printer) = 0;
     // The sheet opened with this device mode (empty for printer properties).
     virtual void SheetOpened(const std::vector<unsigned char> &devmode) = 0;
+    // A seed step is about to change (bDone false) or has changed (true) the
+    // stored state or the open sheet's device mode (empty when none): what
+    // it changed is part of the state the session started from.
+    // A step has been played (inside a dialog's modal loop too); the open
+    // sheet's device mode as for Seeding.
+    virtual void StepDone(const std::wstring &printer, const std::vector<unsigned char> &sheetDevmode) {
+        (void)printer, (void)sheetDevmode;
+    }
+    virtual void Seeding(bool bDone, const std::wstring &printer, const std::vector<unsigned char> &sheetDevmode) {
+        (void)bDone, (void)printer, (void)sheetDevmode;
+    }
 };
 
 }  // namespace oemuihost

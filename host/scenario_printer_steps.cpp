@@ -122,9 +122,18 @@ bool ScenarioRunner::OpenSheet(const std::wstring &which, bool noPermission, std
     const bool opened = m_session->Open(m_printer, Is(which, L"preferences") ? SheetKind::Document : SheetKind::Device,
                                         false, pError);
     if (opened && m_options.pObserver != nullptr)
-        m_options.pObserver->SheetOpened(m_session->Kind() == SheetKind::Document ? m_session->DevMode().Bytes()
-                                                                                  : std::vector<BYTE>());
+        m_options.pObserver->SheetOpened(SheetDevMode());
     return opened;
+}
+
+std::vector<BYTE> ScenarioRunner::SheetDevMode() const {
+    return m_session && m_session->IsOpen() && m_session->Kind() == SheetKind::Document ? m_session->DevMode().Bytes()
+                                                                                        : std::vector<BYTE>();
+}
+
+void ScenarioRunner::SeedingSeen(bool bDone) {
+    if (m_options.pObserver != nullptr && !m_printer.empty())
+        m_options.pObserver->Seeding(bDone, m_printer, SheetDevMode());
 }
 
 void ScenarioRunner::CloseSession(bool ok) {

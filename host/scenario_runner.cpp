@@ -94,6 +94,8 @@ void ScenarioRunner::RunSteps() {
         m_report.Add(L"step", step.text);
         std::wstring error;
         const bool ok = Step(WithPrinterName(step, m_printer), &error);
+        if (m_options.pObserver != nullptr && !m_printer.empty())
+            m_options.pObserver->StepDone(m_printer, SheetDevMode());
         if (m_failed) return;  // a dialog this step opened failed and said why
         const int unanswered = m_answers ? m_answers->TakeUnanswered() : 0;
         if (ok && unanswered > 0)
@@ -180,8 +182,12 @@ bool ScenarioRunner::Step(const ScenarioStep &step, std::wstring *pError) {
         return true;
     case StepKind::Screenshot:
         return Screenshot(a[0], pError);
-    case StepKind::Seed:
-        return m_seeding.Seed(a, Context(), pError);
+    case StepKind::Seed: {
+        SeedingSeen(false);
+        const bool bSeeded = m_seeding.Seed(a, Context(), pError);
+        SeedingSeen(true);
+        return bSeeded;
+    }
     case StepKind::Language: {
         if (!NeedPlugin(pError)) return false;
         const bool system = lstrcmpiW(a[0].c_str(), L"system") == 0;

@@ -58,6 +58,10 @@ private:
     bool OpenSheet(const std::wstring &which, bool noPermission, std::wstring *pError);
     bool SetNetworkAnswer(const std::wstring &key, const std::wstring &value, std::wstring *pError);
     void CloseSession(bool ok);
+    // Tells the observer that a seed step starts (bDone false) or ended.
+    void SeedingSeen(bool bDone);
+    // The open printing-preferences sheet's device mode, else empty.
+    std::vector<BYTE> SheetDevMode() const;
     void Cleanup();
 
     const RunOptions &m_options;

@@ -141,13 +141,26 @@ std::set<std::wstring> Changed(const StoredState &a, const StoredState &b) {
 
 }  // namespace
 
+void BookHeldValues(const StoredState &state, HeldValues *pHeld) {
+    for (const auto &v : state) (*pHeld)[v.first].insert(v.second);
+    for (auto &h : *pHeld)
+        if (state.find(h.first) == state.end()) h.second.insert(Get(state, h.first));
+}
+
 std::vector<std::wstring> TornValues(const StoredState &before, const StoredState &after,
-                                     const StoredState &referenceBefore, const StoredState &referenceAfter) {
+                                     const StoredState &referenceBefore, const StoredState &referenceAfter,
+                                     const HeldValues *pReferenceHeld) {
     std::vector<std::wstring> torn;
     for (const std::wstring &name : Changed(before, after)) {
         // A value an earlier session left otherwise has no uninjected outcome to compare with.
         if (Get(before, name) != Get(referenceBefore, name)) continue;
-        if (Get(after, name) != Get(referenceAfter, name)) torn.push_back(name);
+        const std::wstring value = Get(after, name);
+        if (value == Get(referenceAfter, name)) continue;
+        if (pReferenceHeld != nullptr) {
+            const auto held = pReferenceHeld->find(name);
+            if (held != pReferenceHeld->end() && held->second.count(value) != 0) continue;
+        }
+        torn.push_back(name);
     }
     return torn;
 }

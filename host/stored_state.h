@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,20 @@ std::vector<unsigned char> StoredDevMode(const std::wstring &printerName);
 std::wstring SerializeState(const StoredState &state);
 StoredState ParseState(const std::vector<std::wstring> &lines);
 
+// Every value each name held after some step of a session ("(absent)" for
+// a name that had none then).
+using HeldValues = std::map<std::wstring, std::set<std::wstring>>;
+// Books what a state holds after a step; names seen before that it lacks
+// are booked as absent.
+void BookHeldValues(const StoredState &state, HeldValues *pHeld);
+
 // A session tore a write when a value it changed holds neither what it
 // held before nor what the uninjected run's same session left there (when
-// that session started from the same value): the names, else empty.
+// that session started from the same value) nor what that session held
+// after one of its steps (a run an injected failure cut short stops at one
+// of those): the names, else empty.
 std::vector<std::wstring> TornValues(const StoredState &before, const StoredState &after,
-                                     const StoredState &referenceBefore, const StoredState &referenceAfter);
+                                     const StoredState &referenceBefore, const StoredState &referenceAfter,
+                                     const HeldValues *pReferenceHeld = nullptr);
 
 }  // namespace oemuihost

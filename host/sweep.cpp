@@ -30,6 +30,8 @@ struct ChildRun {
     std::vector<std::wstring> errors;
     // Per session: the state as it opened and as it closed (or as the run ended).
     std::vector<std::pair<StoredState, StoredState>> sessions;
+    // Per session: what each value held after some step (the uninjected run only).
+    std::vector<HeldValues> held;
     DWORD ms = 0;
 };
 
@@ -67,22 +69,39 @@ bool StartsWith(const std::wstring &s, const wchar_t *prefix, std::wstring *pRes
 
 void ParseChildResult(const std::vector<std::wstring> &lines, ChildRun *pRun) {
     std::vector<std::wstring> stateLines;
-    enum { None, Open, Opened, Close } pending = None;
+    std::vector<std::wstring> unsetNames;
+    enum { None, Open, Opened, Seeded, Step, Close } pending = None;
     StoredState opened;
+    StoredState current;  // after the last step, as the child's own books
+    HeldValues held;
     bool inSession = false;
     auto flush = [&]() {
         if (pending == None) return;
         StoredState state = ParseState(stateLines);
         stateLines.clear();
+        auto apply = [&](StoredState *pTo) {
+            for (const auto &v : state) (*pTo)[v.first] = v.second;
+            for (const std::wstring &name : unsetNames) pTo->erase(name);
+        };
         if (pending == Open) {
             opened = state;
+            held.clear();
+            BookHeldValues(opened, &held);
             inSession = true;
         } else if (pending == Opened) {
-            for (const auto &v : state) opened[v.first] = v.second;
+            apply(&opened);
+        } else if (pending == Seeded) {
+            // A seed step inside a session: what it set is where the session starts.
+            if (inSession) apply(&opened);
+        } else if (pending == Step) {
+            apply(&current);
+            if (inSession) BookHeldValues(current, &held);
         } else if (inSession) {
             pRun->sessions.emplace_back(opened, state);
+            pRun->held.push_back(held);
             inSession = false;
         }
+        unsetNames.clear();
         pending = None;
     };
     for (const std::wstring &line : lines) {
@@ -91,11 +110,19 @@ void ParseChildResult(const std::vector<std::wstring> &lines, ChildRun *pRun) {
             stateLines.push_back(rest);
             continue;
         }
+        if (StartsWith(line, L"unset\t", &rest)) {
+            unsetNames.push_back(rest);
+            continue;
+        }
         flush();
         if (line == L"checkpoint open") {
             pending = Open;
         } else if (line == L"checkpoint opened") {
             pending = Opened;
+        } else if (line == L"checkpoint seeded") {
+            pending = Seeded;
+        } else if (line == L"checkpoint step") {
+            pending = Step;
         } else if (line == L"checkpoint close" || line == L"checkpoint end") {
             pending = Close;
         } else if (StartsWith(line, L"calls ", &rest)) {
@@ -265,7 +292,7 @@ void Sweep::Judge(const std::wstring &scenario, const std::wstring &target, cons
         }
         const std::vector<std::wstring> torn =
             TornValues(run.sessions[i].first, run.sessions[i].second, reference.sessions[i].first,
-                       reference.sessions[i].second);
+                       reference.sessions[i].second, i < reference.held.size() ? &reference.held[i] : nullptr);
         if (torn.empty()) continue;
         std::wstring names;
         for (const std::wstring &t : torn)

@@ -28,20 +28,66 @@ void WriteLine(const std::wstring &line) {
     WriteFile(g_hResult, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
 
-// An exception nothing handled: the plug-in took its host down. Say so and
-// end with the exception code (the parent also counts an exit without "done").
+// "MODULE+0xOFFSET" for a code address, or the bare address.
+std::wstring CodePlace(DWORD64 address) {
+    HMODULE hModule = nullptr;
+    wchar_t sz[MAX_PATH] = {};
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(address), &hModule) ||
+        GetModuleFileNameW(hModule, sz, MAX_PATH) == 0) {
+        oemui::FormatCchW(sz, MAX_PATH, L"0x%llX", static_cast<unsigned long long>(address));
+        return sz;
+    }
+    const wchar_t *pszName = wcsrchr(sz, L'\\');
+    std::wstring place = pszName != nullptr ? pszName + 1 : sz;
+    wchar_t szOffset[32];
+    oemui::FormatCchW(szOffset, 32, L"+0x%llX",
+                      static_cast<unsigned long long>(address - reinterpret_cast<DWORD64>(hModule)));
+    return place + szOffset;
+}
+
+// The faulting place and the frames above it, unwound from the fault's own
+// context (the filter runs on the dispatcher's frames, not the fault's).
+std::wstring FaultStack(const CONTEXT &fault) {
+    CONTEXT context = fault;
+    std::wstring stack;
+    for (int frame = 0; frame < 12 && context.Rip != 0; ++frame) {
+        stack += (frame == 0 ? L" at " : frame == 1 ? L" from " : L" < ") + CodePlace(context.Rip);
+        DWORD64 imageBase = 0;
+        PRUNTIME_FUNCTION pFunction = RtlLookupFunctionEntry(context.Rip, &imageBase, nullptr);
+        if (pFunction == nullptr) {
+            // A leaf function: the return address is on top of the stack.
+            context.Rip = *reinterpret_cast<DWORD64 *>(context.Rsp);
+            context.Rsp += 8;
+            continue;
+        }
+        void *pHandlerData = nullptr;
+        DWORD64 establisher = 0;
+        RtlVirtualUnwind(UNW_FLAG_NHANDLER, imageBase, context.Rip, pFunction, &context, &pHandlerData, &establisher,
+                         nullptr);
+    }
+    return stack;
+}
+
+// An exception nothing handled: the plug-in took its host down. Say so, and
+// where, and end with the exception code (the parent also counts an exit
+// without "done").
 LONG WINAPI OnCrash(EXCEPTION_POINTERS *pInfo) {
     const DWORD code = pInfo != nullptr && pInfo->ExceptionRecord != nullptr ? pInfo->ExceptionRecord->ExceptionCode : 0;
     wchar_t sz[32];
     oemui::FormatCchW(sz, 32, L"crash 0x%08lX", code);
-    WriteLine(sz);
+    std::wstring line = sz;
+    if (pInfo != nullptr && pInfo->ContextRecord != nullptr) line += FaultStack(*pInfo->ContextRecord);
+    WriteLine(line);
     TerminateProcess(GetCurrentProcess(), code != 0 ? code : 3);
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
 class SweepObserver : public RunObserver {
 public:
-    explicit SweepObserver(FaultInjection *pInjection) : m_pInjection(pInjection) {}
+    // bRecordSteps: the uninjected run books the state after every step.
+    SweepObserver(FaultInjection *pInjection, bool bRecordSteps)
+        : m_pInjection(pInjection), m_bRecordSteps(bRecordSteps) {}
     void PluginReady(HMODULE hPlugin) override {
         m_pInjection->Attach(hPlugin);
         for (const std::string &name : UnclassifiedImports(hPlugin))
@@ -66,15 +112,49 @@ public:
         WriteState(L"checkpoint opened", DevModeState(devmode));
     }
 
+    // What a seed step changed is written as the session's starting state.
+    void Seeding(bool bDone, const std::wstring &printer, const std::vector<unsigned char> &sheetDevmode) override {
+        StoredState state = StateNow(printer, sheetDevmode);
+        if (bDone) WriteChanges(L"checkpoint seeded", m_beforeSeed, state);
+        m_beforeSeed = std::move(state);
+    }
+    // What the session would keep after each step: the printer's state and
+    // the open sheet's device mode (else the stored one).
+    void StepDone(const std::wstring &printer, const std::vector<unsigned char> &sheetDevmode) override {
+        if (!m_bRecordSteps) return;
+        StoredState state = StateNow(printer, sheetDevmode);
+        WriteChanges(L"checkpoint step", m_lastStep, state);
+        m_lastStep = std::move(state);
+    }
+
 private:
     static void WriteState(const wchar_t *pszHeader, const StoredState &state) {
         WriteLine(pszHeader);
         for (const auto &v : state) WriteLine(L"state\t" + v.first + L"\t" + v.second);
     }
+    static StoredState StateNow(const std::wstring &printer, const std::vector<unsigned char> &sheetDevmode) {
+        StoredState state = SnapshotStoredState(printer);
+        for (const auto &f : DevModeState(sheetDevmode.empty() ? StoredDevMode(printer) : sheetDevmode))
+            state.insert(f);
+        return state;
+    }
+    // The values that are new or other in `now`, and "unset" for those gone.
+    static void WriteChanges(const wchar_t *pszHeader, const StoredState &was, const StoredState &now) {
+        WriteLine(pszHeader);
+        for (const auto &v : now) {
+            const auto it = was.find(v.first);
+            if (it == was.end() || it->second != v.second) WriteLine(L"state\t" + v.first + L"\t" + v.second);
+        }
+        for (const auto &v : was)
+            if (now.find(v.first) == now.end()) WriteLine(L"unset\t" + v.first);
+    }
 
     FaultInjection *m_pInjection;
     std::vector<unsigned char> m_storedAtOpen;
     std::vector<unsigned char> m_opened;
+    bool m_bRecordSteps;
+    StoredState m_beforeSeed;
+    StoredState m_lastStep;
 };
 
 struct WindowCount {
@@ -121,7 +201,7 @@ int RunSweepChild(const std::wstring &scenarioPath, const std::wstring &dllPath,
     long live = 0, created = 0;
     {
         FaultInjection injection(fault);
-        SweepObserver observer(&injection);
+        SweepObserver observer(&injection, fault.import.empty());
         RunOptions options;
         options.dllPath = dllPath;
         options.pObserver = &observer;

@@ -104,11 +104,31 @@ void ApplyModeControls(HWND hDlg, const ModelConfig &config, int index, int stor
     }
 }
 
+// Reads the numbers of a stored print-at time "Y:M:D:h:m" (a sixth, the
+// seconds, is read too). Reading stops at the first character that does not
+// fit; a part that is missing or too long to be a date part stays 0, which
+// the pickers refuse. No allocation: the runtime's scanf family allocates,
+// and fails hard when the heap is exhausted.
+void ParsePrintAt(const wchar_t *psz, size_t cchMax, int (&anPart)[6]) {
+    size_t i = 0;
+    for (int part = 0; part < 6; ++part) {
+        if (part > 0) {
+            if (i >= cchMax || psz[i] != L':') return;
+            ++i;
+        }
+        int value = 0;
+        size_t digits = 0;
+        for (; i < cchMax && psz[i] >= L'0' && psz[i] <= L'9'; ++i, ++digits) {
+            if (digits < 5) value = value * 10 + (psz[i] - L'0');
+        }
+        if (digits == 0) return;
+        anPart[part] = digits <= 5 ? value : 0;
+    }
+}
+
 void LoadPickers(HWND hDlg, const ModelConfig &config) {
-    // szHoldPrintAt is always terminated: it is only filled by bounded copies.
     int anPart[6] = {};
-    swscanf(config.szHoldPrintAt, L"%d:%d:%d:%d:%d:%d", &anPart[0], &anPart[1], &anPart[2], &anPart[3],
-            &anPart[4], &anPart[5]);
+    ParsePrintAt(config.szHoldPrintAt, ARRAYSIZE(config.szHoldPrintAt), anPart);
     SYSTEMTIME now;
     GetLocalTime(&now);
     SYSTEMTIME st = {};

@@ -163,6 +163,24 @@ TEST(StoredStateRule, EveryValueASessionChangedHoldsItsOldValueOrTheUninjectedOn
     const StoredState earlier = {{L"printerdata A", L"4:01000000"}};
     const StoredState repaired = {{L"printerdata A", L"4:01000000"}, {L"printerdata B", L"4:00000000"}};
     EXPECT_TRUE(TornValues(earlier, repaired, before, reference).empty());
+    // A run cut short stops at a state the uninjected run passed through:
+    // each value it held after a step (absent included) is whole, others are not.
+    HeldValues held;
+    BookHeldValues(before, &held);
+    BookHeldValues({{L"printerdata A", L"4:07000000"}}, &held);
+    BookHeldValues(reference, &held);
+    struct Held {
+        const char *what;
+        StoredState after;
+        std::vector<std::wstring> torn;
+    } const cutShort[] = {
+        {"a value held after a step", {{L"printerdata A", L"4:07000000"}, {L"printerdata B", L"4:05000000"}}, {}},
+        {"a value removed after a step", {{L"printerdata A", L"4:07000000"}}, {}},
+        {"a value never held", {{L"printerdata A", L"4:08000000"}, {L"printerdata B", L"4:05000000"}},
+         {L"printerdata A"}},
+    };
+    for (const Held &c : cutShort) EXPECT_EQ(TornValues(before, c.after, before, reference, &held), c.torn) << c.what;
+    EXPECT_EQ(TornValues(before, cutShort[0].after, before, reference), std::vector<std::wstring>{L"printerdata A"});
     // The serialised form reads back as it was written.
     std::vector<std::wstring> lines;
     const std::wstring text = SerializeState(reference);

@@ -33,6 +33,8 @@ BOOL WINAPI CountBeep(UINT) {
 
 INT_PTR CALLBACK EmptyDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
+void *__cdecl NoHeap(size_t) { return nullptr; }
+
 std::wstring Text(HWND hDlg, int id) {
     wchar_t sz[128] = {};
     GetDlgItemTextW(hDlg, id, sz, 128);
@@ -101,6 +103,49 @@ TEST_F(PrintAndHoldTest, PrintAtControlsShowForDelayOnly) {
             for (int id : kTimeGroup) EXPECT_EQ(Visible(hDlg, id), c.bTime) << "code " << c.sCode << " control " << id;
             PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
         }));
+    }
+}
+
+// A stored print-at time is shown by the pickers, and read without the heap:
+// the dialog must open as well when every allocation fails. A time that is
+// not one leaves the pickers at their own value (now).
+TEST_F(PrintAndHoldTest, StoredPrintAtIsShownEvenWithTheHeapExhausted) {
+    testsupport::ImportPatch heap(GetModuleHandleW(nullptr), "msvcrt.dll", "malloc", reinterpret_cast<void *>(NoHeap));
+    ASSERT_TRUE(heap.Active());
+    struct Case {
+        const wchar_t *pszStored;
+        WORD wYear, wMonth, wDay, wHour, wMinute;  // 0: the picker's own value
+    } const cases[] = {
+        {L"2026:12:07:04:30", 2026, 12, 7, 4, 30},
+        {L"2027:1:5:7:5:59", 2027, 1, 5, 7, 5},
+        {L"2026:02:28", 2026, 2, 28, 0, 0},
+        {L"22222222222222222222", 0, 0, 0, 0, 0},
+        {L"2026:13:07:04:30", 0, 0, 0, 0, 0},
+        {L"2026-12-07 04:30", 0, 0, 0, 0, 0},
+        {L"", 0, 0, 0, 0, 0},
+    };
+    for (const Case &c : cases) {
+        pdm.sPrintMode = 9;
+        lstrcpynW(pdm.szPrintAt, c.pszStored, ARRAYSIZE(pdm.szPrintAt));
+        SYSTEMTIME before;
+        GetLocalTime(&before);
+        ASSERT_TRUE(Open([&](HWND hDlg) {
+            SYSTEMTIME date = {}, time = {};
+            SendDlgItemMessageW(hDlg, IDC_PH_DATE_PICKER, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&date));
+            SendDlgItemMessageW(hDlg, IDC_PH_TIME_PICKER, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+            if (c.wYear == 0) {
+                SYSTEMTIME after;
+                GetLocalTime(&after);
+                EXPECT_TRUE(date.wYear == before.wYear || date.wYear == after.wYear) << c.pszStored;
+            } else {
+                EXPECT_EQ(date.wYear, c.wYear) << c.pszStored;
+                EXPECT_EQ(date.wMonth, c.wMonth) << c.pszStored;
+                EXPECT_EQ(date.wDay, c.wDay) << c.pszStored;
+                EXPECT_EQ(time.wHour, c.wHour) << c.pszStored;
+                EXPECT_EQ(time.wMinute, c.wMinute) << c.pszStored;
+            }
+            PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
+        })) << c.pszStored;
     }
 }
 
