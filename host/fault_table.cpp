@@ -201,6 +201,7 @@ const std::vector<FaultRow> &FaultRows() {
         // winspool
         OEMUI_FAULT_ROW("winspool.drv", GetPrinterDataW, PrinterDataFails, None, L"2 (not found)", L"234 (more data), size + 64"),
         OEMUI_FAULT_ROW("winspool.drv", SetPrinterDataW, ReturnsCode<ERROR_ACCESS_DENIED>, None, L"5 (access denied)", nullptr),
+        OEMUI_FAULT_ROW("winspool.drv", DeletePrinterDataW, ReturnsCode<ERROR_ACCESS_DENIED>, None, L"5 (access denied)", nullptr),
         OEMUI_FAULT_ROW("winspool.drv", GetPrinterDriverDirectoryW, Oom, None, L"FALSE, 8", nullptr),
         OEMUI_FAULT_ROW("winspool.drv", GetPrinterDriverW, Oom, None, L"FALSE, 8", nullptr),
         OEMUI_FAULT_ROW("winspool.drv", GetPrinterW, Oom, None, L"FALSE, 8", nullptr),

@@ -2,11 +2,13 @@
 
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <winspool.h>
 
 #include "common/bounded_format.h"
 #include "common/handles.h"
 #include "host/dialog_driver.h"
 #include "host/plugin_host.h"
+#include "host/printer_install.h"
 #include "optiontree/auto_config.h"
 
 namespace oemuihost {
@@ -173,6 +175,22 @@ struct SideEffectHooks {
         return g_real.endDialog(hDlg, result);
     }
 
+    // Wine's spooler has no DeletePrinterDataW (a call ends the process);
+    // the value goes from the printer's key as the spooler would remove it.
+    static DWORD WINAPI DeletePrinterData(HANDLE hPrinter, LPWSTR pszValueName) {
+        if (pszValueName == nullptr) return ERROR_INVALID_PARAMETER;
+        DWORD cb = 0;
+        GetPrinterW(hPrinter, 2, nullptr, 0, &cb);
+        std::vector<BYTE> info(cb != 0 ? cb : 1);
+        if (cb == 0 || !GetPrinterW(hPrinter, 2, info.data(), cb, &cb)) return ERROR_INVALID_HANDLE;
+        const wchar_t *pszPrinter = reinterpret_cast<PRINTER_INFO_2W *>(info.data())->pPrinterName;
+        if (pszPrinter == nullptr) return ERROR_INVALID_HANDLE;
+        DWORD type = 0, cbValue = 0;
+        if (GetPrinterDataW(hPrinter, pszValueName, &type, nullptr, 0, &cbValue) == ERROR_FILE_NOT_FOUND)
+            return ERROR_FILE_NOT_FOUND;
+        return DeletePrinterValue(pszPrinter, pszValueName) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    }
+
     static LSTATUS WINAPI DeleteKey(HKEY hKey, LPCWSTR pszSubKey) {
         const LSTATUS status = g_real.regDeleteKey(hKey, pszSubKey);
         if (g_pLog != nullptr) g_pLog->Add(L"regdelete", {Bounded(pszSubKey), std::to_wstring(status)});
@@ -227,6 +245,7 @@ SideEffects::SideEffects(HMODULE hPlugin, CallLog *pLog, const std::wstring &hel
         {"ShellExecuteW", reinterpret_cast<void *>(&SideEffectHooks::Shell)},
         {"EndDialog", reinterpret_cast<void *>(&SideEffectHooks::EndDlg)},
         {"RegDeleteKeyW", reinterpret_cast<void *>(&SideEffectHooks::DeleteKey)},
+        {"DeletePrinterDataW", reinterpret_cast<void *>(&SideEffectHooks::DeletePrinterData)},
         {"GetProcAddress", reinterpret_cast<void *>(&SideEffectHooks::GetProc)},
     };
     for (const Replacement &r : replacements)

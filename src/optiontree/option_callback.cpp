@@ -282,8 +282,9 @@ void OnPrinterApply(POEMCUIPPARAM pParam, ModelConfig &config) {
     // confirmed in this sheet; before that they are empty and would wipe
     // the stored ones.
     if (config.lJobAccountEdited != 0) {
-        SetPrinterText(config.hPrinter, kJobAccountIdValue, config.szJobAccountIdEntered, kJobAccountCch);
-        SetPrinterText(config.hPrinter, kJobAccountPwValue, config.szJobAccountPwEntered, kJobAccountCch);
+        const PrinterValue account[] = {TextValue(kJobAccountIdValue, config.szJobAccountIdEntered, kJobAccountCch),
+                                        TextValue(kJobAccountPwValue, config.szJobAccountPwEntered, kJobAccountCch)};
+        SetPrinterValues(config.hPrinter, account, ARRAYSIZE(account));
     }
     SecureZeroMemory(config.szJobAccountIdKept, sizeof(config.szJobAccountIdKept));
     SecureZeroMemory(config.szJobAccountPwKept, sizeof(config.szJobAccountPwKept));

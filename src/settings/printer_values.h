@@ -17,8 +17,25 @@ constexpr wchar_t kJobAccountPwValue[] = L"JOBACCOUNT_PW";
 bool GetPrinterDword(HANDLE hPrinter, const wchar_t *pszValue, DWORD *pdwData);
 void SetPrinterDword(HANDLE hPrinter, const wchar_t *pszValue, DWORD dwData);
 
+// One value of a set written together.
+struct PrinterValue {
+    const wchar_t *pszName;
+    DWORD dwType;
+    const void *pData;
+    DWORD cbData;
+};
+inline PrinterValue DwordValue(const wchar_t *pszName, const DWORD &dwData) {
+    return {pszName, REG_DWORD, &dwData, sizeof(DWORD)};
+}
 // REG_SZ of at most cchMax characters, stored without its terminator (the
 // alert tool and the dialogs read it into zero-filled buffers).
-void SetPrinterText(HANDLE hPrinter, const wchar_t *pszValue, const wchar_t *pszText, size_t cchMax);
+PrinterValue TextValue(const wchar_t *pszName, const wchar_t *pszText, size_t cchMax);
+
+// Writes values that belong together (an account and its password, the
+// alert switch and its interval): all of them or none. When one cannot be
+// written, those written before it go back to what they held, removed when
+// they had nothing, so no reader sees half of the set. Nothing is written
+// when what they hold cannot be kept first. False when the set is not stored.
+bool SetPrinterValues(HANDLE hPrinter, const PrinterValue *pValues, size_t count);
 
 }  // namespace oemui

@@ -77,8 +77,8 @@ void OnOk(HWND hDlg, const ModelConfig *pConfig) {
     // Enter confirms without leaving the field, so the field may still hold
     // what leaving it would have corrected.
     const DWORD dwInterval = ClampOutriderInterval(bNumber ? uTyped : 0);
-    SetPrinterDword(pConfig->hPrinter, kEnableValue, dwEnable);
-    SetPrinterDword(pConfig->hPrinter, kIntervalValue, dwInterval);
+    const PrinterValue alerts[] = {DwordValue(kEnableValue, dwEnable), DwordValue(kIntervalValue, dwInterval)};
+    SetPrinterValues(pConfig->hPrinter, alerts, ARRAYSIZE(alerts));
     EndDialog(hDlg, IDOK);
 }
 
