@@ -1,6 +1,7 @@
 // The fault-injection sweep's parts: the replacements forward and fail
 // exactly, the table covers every import of the plug-in and the network
-// library, the GDI books balance, and the torn-write rule.
+// library, the GDI books balance, the child's result file, and the
+// torn-write rule.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include "host/fault_table.h"
 #include "host/plugin_host.h"
 #include "host/stored_state.h"
+#include "host/sweep_result.h"
 #include "settings/private_devmode.h"
 
 using namespace oemuihost;
@@ -199,4 +201,41 @@ TEST(StoredStateRule, DeviceModeIsJudgedFieldByFieldWithoutTheContextAddress) {
     EXPECT_GT(fields.size(), 20u);
     for (const auto &f : fields) EXPECT_EQ(f.first.find(L"pContext"), std::wstring::npos);
     EXPECT_TRUE(DevModeState(b).empty());
+}
+
+// A session starts from what it opened with and what seed steps set inside
+// it; the uninjected run books what each value held after every step.
+TEST(ChildResult, SeedsMoveTheStartAndStepsBookTheValuesHeld) {
+    const std::vector<std::wstring> lines = {
+        L"checkpoint step", L"state\tprinterdata A\t4:01000000",
+        L"checkpoint open", L"state\tprinterdata A\t4:01000000", L"state\tprinterdata B\t1:6100",
+        L"checkpoint opened", L"state\tdevmode sPrintMode\t0",
+        L"checkpoint seeded", L"state\tprinterdata C\t4:02000000", L"unset\tprinterdata B",
+        L"checkpoint step", L"state\tprinterdata A\t4:05000000",
+        L"checkpoint step", L"unset\tprinterdata A",
+        L"checkpoint close", L"state\tprinterdata A\t4:3C000000", L"state\tdevmode sPrintMode\t0",
+        L"checkpoint seeded", L"state\tprinterdata D\t4:00000000",
+        L"calls HeapAlloc 12", L"injected 1", L"gdi 3 0", L"windows 0 ", L"exit 0", L"done",
+    };
+    ChildRun run;
+    ParseChildResult(lines, &run);
+    ASSERT_EQ(run.sessions.size(), 1u);
+    const StoredState start = {{L"printerdata A", L"4:01000000"}, {L"printerdata C", L"4:02000000"},
+                               {L"devmode sPrintMode", L"0"}};
+    EXPECT_EQ(run.sessions[0].first, start);
+    EXPECT_EQ(run.sessions[0].second.at(L"printerdata A"), L"4:3C000000");
+    ASSERT_EQ(run.held.size(), 1u);
+    const std::set<std::wstring> heldA = {L"4:01000000", L"4:05000000", L"(absent)"};
+    EXPECT_EQ(run.held[0].at(L"printerdata A"), heldA);
+    EXPECT_EQ(run.calls.at("HeapAlloc"), 12);
+    EXPECT_TRUE(run.injected && run.done);
+    EXPECT_EQ(run.gdiCreated, 3);
+    EXPECT_EQ(run.gdiLive, 0);
+    // A child that ended without "done" said why, if it could.
+    ChildRun crashed;
+    ParseChildResult({L"checkpoint open", L"crash 0xC0000005 at OEMUI.DLL+0x10"}, &crashed);
+    EXPECT_TRUE(crashed.crashed);
+    EXPECT_FALSE(crashed.done);
+    ASSERT_EQ(crashed.errors.size(), 1u);
+    EXPECT_EQ(crashed.errors[0], L"unhandled exception 0xC0000005 at OEMUI.DLL+0x10");
 }
