@@ -163,6 +163,8 @@ void FaultInjection::Detach() {
         if (*s.slot == s.replacement) WriteSlot(s.slot, s.original);
     }
     m_slots.clear();
+    // Attached again, the slots decide anew where calls go on.
+    for (size_t i = 0; i < FaultRows().size(); ++i) g_states[i].pNext = nullptr;
     m_attached = false;
     LeaveCriticalSection(AttachLock());
 }

@@ -13,6 +13,9 @@ namespace oemuihost {
 class RunObserver {
 public:
     virtual ~RunObserver() = default;
+    // The core has made the plug-in's object (class factory, instance); the
+    // emulator's own import replacements come next.
+    virtual void PluginLoaded(HMODULE hPlugin) { (void)hPlugin; }
     // The plug-in is loaded and the emulator's own import replacements are
     // in place; the first step comes next.
     virtual void PluginReady(HMODULE hPlugin) = 0;

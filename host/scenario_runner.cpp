@@ -41,6 +41,7 @@ bool ScenarioRunner::LoadPlugin() {
         m_report.Add(L"error", L"the plug-in cannot be loaded: " + m_host.Error());
         return false;
     }
+    if (m_options.pObserver != nullptr) m_options.pObserver->PluginLoaded(m_host.Module());
     m_report.Add(L"call", L"DllGetClassObject, CreateInstance(IPrintOemUI) -> S_OK");
     SetActiveCallLog(&m_log);
     m_effects.reset(new SideEffects(m_host.Module(), &m_log, HelpStandInPath()));

@@ -88,6 +88,7 @@ public:
     // bRecordSteps: the uninjected run books the state after every step.
     SweepObserver(FaultInjection *pInjection, bool bRecordSteps)
         : m_pInjection(pInjection), m_bRecordSteps(bRecordSteps) {}
+    void PluginLoaded(HMODULE) override { m_pInjection->Detach(); }
     void PluginReady(HMODULE hPlugin) override {
         m_pInjection->Attach(hPlugin);
         for (const std::string &name : UnclassifiedImports(hPlugin))
@@ -201,6 +202,9 @@ int RunSweepChild(const std::wstring &scenarioPath, const std::wstring &dllPath,
     long live = 0, created = 0;
     {
         FaultInjection injection(fault);
+        // From the first call the core makes (class factory, instance) until
+        // the emulator puts its own replacements in; attached again after.
+        if (hHold != nullptr) injection.Attach(hHold);
         SweepObserver observer(&injection, fault.import.empty());
         RunOptions options;
         options.dllPath = dllPath;
