@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "module/activation_context.h"
+
 namespace bench {
 namespace {
 
@@ -100,15 +102,7 @@ Opening TimePage(HWND hSheet, int index, HPROPSHEETPAGE hPage) {
 
 HANDLE PluginActCtx(HMODULE hPlugin) {
     static HANDLE hActCtx = INVALID_HANDLE_VALUE;
-    if (hActCtx != INVALID_HANDLE_VALUE) return hActCtx;
-    wchar_t szModule[MAX_PATH] = {};
-    GetModuleFileNameW(hPlugin, szModule, MAX_PATH);
-    ACTCTXW actCtx = {};
-    actCtx.cbSize = sizeof(actCtx);
-    actCtx.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    actCtx.lpSource = szModule;
-    actCtx.lpResourceName = MAKEINTRESOURCEW(2);
-    hActCtx = CreateActCtxW(&actCtx);
+    if (hActCtx == INVALID_HANDLE_VALUE) hActCtx = oemui::CreateModuleActivationContext(hPlugin);
     return hActCtx;
 }
 

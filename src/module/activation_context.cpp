@@ -9,17 +9,20 @@ HANDLE g_hActCtx = INVALID_HANDLE_VALUE;
 
 }  // namespace
 
-HANDLE PluginActivationContext() {
-    if (g_hActCtx != INVALID_HANDLE_VALUE) return g_hActCtx;
+HANDLE CreateModuleActivationContext(HMODULE hModule) {
     wchar_t szModule[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameW(ModuleInstance(), szModule, MAX_PATH);
+    const DWORD n = GetModuleFileNameW(hModule, szModule, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return INVALID_HANDLE_VALUE;
     ACTCTXW actCtx = {};
     actCtx.cbSize = sizeof(actCtx);
     actCtx.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
     actCtx.lpSource = szModule;
     actCtx.lpResourceName = MAKEINTRESOURCEW(2);
-    g_hActCtx = CreateActCtxW(&actCtx);
+    return CreateActCtxW(&actCtx);
+}
+
+HANDLE PluginActivationContext() {
+    if (g_hActCtx == INVALID_HANDLE_VALUE) g_hActCtx = CreateModuleActivationContext(ModuleInstance());
     return g_hActCtx;
 }
 

@@ -7,6 +7,10 @@
 
 namespace oemui {
 
+// A new context from hModule's manifest (resource 2), or
+// INVALID_HANDLE_VALUE; the caller releases it.
+HANDLE CreateModuleActivationContext(HMODULE hModule);
+
 // The context, created on first use and kept for the life of the process;
 // INVALID_HANDLE_VALUE when creation failed (tried again on the next call).
 HANDLE PluginActivationContext();
