@@ -19,14 +19,6 @@ namespace {
 constexpr wchar_t kPrinter[] = L"Package Test Printer";
 constexpr wchar_t kDriver[] = L"Talix C500 Colour";
 
-void Replace(const std::wstring &path, const std::wstring &from, const std::wstring &to) {
-    std::wstring text = ReadText(path);
-    const size_t at = text.find(from);
-    ASSERT_NE(at, std::wstring::npos) << Narrow(from);
-    text.replace(at, from.size(), to);
-    WriteText(path, text);
-}
-
 class InfInstall : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -29,14 +29,6 @@ bool Has(const LintReport &report, const std::string &rule, const std::wstring &
     return false;
 }
 
-void Replace(const std::wstring &path, const std::wstring &from, const std::wstring &to) {
-    std::wstring text = ReadText(path);
-    const size_t at = text.find(from);
-    ASSERT_NE(at, std::wstring::npos) << Narrow(from);
-    text.replace(at, from.size(), to);
-    WriteText(path, text);
-}
-
 TEST(PackageLint, SamplePackagesCheckClean) {
     for (const std::wstring &model : SampleModelFolders()) {
         SCOPED_TRACE(Narrow(model));

@@ -1,5 +1,7 @@
 #include "tests/package/package_rig.h"
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <winspool.h>
@@ -64,6 +66,14 @@ void WriteText(const std::wstring &path, const std::wstring &text) {
     DWORD cb = 0;
     WriteFile(hFile, data.data(), static_cast<DWORD>(data.size() * sizeof(wchar_t)), &cb, nullptr);
     CloseHandle(hFile);
+}
+
+void Replace(const std::wstring &path, const std::wstring &from, const std::wstring &to) {
+    std::wstring text = ReadText(path);
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::wstring::npos) << Narrow(from);
+    text.replace(at, from.size(), to);
+    WriteText(path, text);
 }
 
 bool SameFileBytes(const std::wstring &a, const std::wstring &b) {

@@ -26,6 +26,8 @@ std::wstring CopyOfPackage(const std::wstring &model, const std::wstring &scratc
 // UTF-16LE with a byte-order mark.
 std::wstring ReadText(const std::wstring &path);
 void WriteText(const std::wstring &path, const std::wstring &text);
+// Replaces the first `from` in a text file with `to`; a test failure when the file has no `from`.
+void Replace(const std::wstring &path, const std::wstring &from, const std::wstring &to);
 bool SameFileBytes(const std::wstring &a, const std::wstring &b);
 
 inline PluginPair DriverPackagePairForTests() { return DriverPackagePair(); }
